@@ -1,0 +1,72 @@
+#include "DateTime.h"
+
+#include "LocaleFacts.h"
+
+#include <cmath>
+
+namespace DateTime {
+
+namespace {
+const QDate kEpoch(1899, 12, 30);
+
+QString two(int v) { return QString::number(v).rightJustified(2, '0'); }
+}  // namespace
+
+double fromQDateTime(const QDateTime& dt)
+{
+    const QDateTime local = dt.toLocalTime();
+    const double days = double(kEpoch.daysTo(local.date()));
+    const double ms = double(local.time().msecsSinceStartOfDay());
+    return days + ms / 86400000.0;
+}
+
+QDateTime toQDateTime(double days)
+{
+    const double whole = std::floor(days);
+    qint64 ms = qint64(std::llround((days - whole) * 86400000.0));
+    qint64 dayCount = qint64(whole);
+    if (ms >= 86400000) {
+        ms -= 86400000;
+        ++dayCount;
+    }
+    return QDateTime(kEpoch.addDays(dayCount), QTime::fromMSecsSinceStartOfDay(int(ms)));
+}
+
+QTime timeOfDay(double days)
+{
+    const double frac = days - std::floor(days);
+    qint64 ms = qint64(std::llround(frac * 86400000.0));
+    if (ms >= 86400000)
+        ms = 0;
+    return QTime::fromMSecsSinceStartOfDay(int(ms));
+}
+
+QString stamp(double days)
+{
+    const QDateTime dt = toQDateTime(days);
+    const QChar sep = LocaleFacts::current().timeSeparator;
+    const QDate d = dt.date();
+    const QTime t = dt.time();
+    return two(d.year() % 100) + "." + two(d.month()) + "." + two(d.day()) + " " + two(t.hour()) + sep +
+           two(t.minute()) + sep + two(t.second());
+}
+
+QString fileStamp(double days)
+{
+    const QDateTime dt = toQDateTime(days);
+    const QDate d = dt.date();
+    const QTime t = dt.time();
+    return two(d.year() % 100) + "-" + two(d.month()) + "-" + two(d.day()) + " " + two(t.hour()) + "-" +
+           two(t.minute()) + "-" + two(t.second());
+}
+
+QString hms(double days)
+{
+    const QTime t = timeOfDay(days);
+    const QChar sep = LocaleFacts::current().timeSeparator;
+    return two(t.hour()) + sep + two(t.minute()) + sep + two(t.second());
+}
+
+QString longTime(double days) { return timeOfDay(days).toString(LocaleFacts::current().longTimeFormat); }
+
+}  // namespace DateTime

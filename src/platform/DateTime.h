@@ -1,0 +1,27 @@
+#pragma once
+#include <QDateTime>
+#include <QString>
+
+// Date-times are doubles: days since 1899-12-30 00:00 local time, the fraction being the
+// time of day. Durations are days too (one second = 1/86400).
+namespace DateTime {
+
+constexpr double kSecond = 1.0 / 86400.0;
+constexpr double kMinute = 1.0 / 1440.0;
+
+double fromQDateTime(const QDateTime& dt);
+QDateTime toQDateTime(double days);
+
+// The time of day of a date-time (or a duration), ignoring whole days.
+QTime timeOfDay(double days);
+
+// "yy.mm.dd hh:nn:ss", the ":" being the system's time separator.
+QString stamp(double days);
+// "yy-mm-dd hh-nn-ss", for file names.
+QString fileStamp(double days);
+// "hh:nn:ss" with the system's time separator; hours wrap after 24.
+QString hms(double days);
+// The system's long time format; hours wrap after 24.
+QString longTime(double days);
+
+}  // namespace DateTime

@@ -1,0 +1,37 @@
+#pragma once
+#include <QString>
+
+// Number readers and writers. Every number the program shows or reads goes through here,
+// so the system's decimal and thousands separators are honoured in one place.
+namespace Numbers {
+
+// Strict decimal reader: optional blanks around, optional sign, digits with at most one
+// decimal separator (the system's), optional exponent. No thousands separators.
+bool parseDecimal(const QString& text, double& value);
+double parseDecimalOr(const QString& text, double fallback);
+
+// Whole decimal number in 32-bit range: optional leading blanks, optional sign, digits.
+bool parseWhole(const QString& text, int& value);
+int parseWholeOr(const QString& text, int fallback);
+
+// General form with the given number of significant digits: fixed notation while the
+// integer part has no more digits than that and the magnitude is at least 1e-5,
+// otherwise exponent form ("1.5E-6"). Trailing zeros are dropped. System separator.
+QString formatGeneral(double value, int precision = 15);
+
+// Fixed notation with `decimals` digits after the separator and at most `precision`
+// significant digits (further digits print as 0); too large values fall back to the
+// general form.
+QString formatFixed(double value, int precision, int decimals);
+
+// Fixed notation with thousands separators (the system's), `decimals` digits after the
+// decimal separator.
+QString formatThousands(double value, int decimals);
+
+// Decimal text of an integer.
+inline QString formatInt(long long value) { return QString::number(value); }
+
+// Round to the nearest integer, halves to even.
+int roundHalfEven(double value);
+
+}  // namespace Numbers

@@ -1,0 +1,102 @@
+#include "QtServices.h"
+
+#include "DateTime.h"
+
+#include <QColorDialog>
+#include <QDir>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QProcess>
+#include <QSoundEffect>
+#include <QUrl>
+
+double SystemClock::now() const { return DateTime::fromQDateTime(QDateTime::currentDateTime()); }
+
+SystemRandom::SystemRandom() : generator_(quint32(QDateTime::currentMSecsSinceEpoch())) {}
+
+int SystemRandom::uniform(int count) { return count <= 0 ? 0 : int(generator_.bounded(count)); }
+
+bool QtDialogs::askYesNo(const QString& title, const QString& text)
+{
+    return QMessageBox::question(parent_, title, text, QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+}
+
+void QtDialogs::showMessage(const QString& title, const QString& text)
+{
+    QMessageBox::information(parent_, title, text, QMessageBox::Ok);
+}
+
+void QtDialogs::showError(const QString& text) { QMessageBox::critical(parent_, "Fornaxel", text, QMessageBox::Ok); }
+
+QString QtDialogs::toQtFilter(const QString& filter)
+{
+    const QStringList parts = filter.split('|');
+    QStringList out;
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        QString description = parts[i];
+        const QString patterns = QString(parts[i + 1]).replace(';', ' ');
+        if (!description.contains('('))
+            description += " (" + patterns + ")";
+        else if (!description.contains(patterns))
+            description = description.left(description.indexOf('(')).trimmed() + " (" + patterns + ")";
+        out << description;
+    }
+    if (out.isEmpty())
+        out << filter;
+    return out.join(";;");
+}
+
+namespace {
+QString startPath(const QString& folder, const QString& fileName)
+{
+    if (!fileName.isEmpty())
+        return fileName;
+    return QDir(folder).absolutePath();
+}
+
+QString withExtension(QString name, const QString& ext)
+{
+    if (!name.isEmpty() && !ext.isEmpty() && QFileInfo(name).suffix().isEmpty())
+        name += "." + ext;
+    return name;
+}
+}  // namespace
+
+QString QtDialogs::openFile(const QString& title, const QString& filter, const QString& defaultExt,
+                            const QString& folder, const QString& fileName)
+{
+    Q_UNUSED(defaultExt);
+    return QFileDialog::getOpenFileName(parent_, title, startPath(folder, fileName), toQtFilter(filter));
+}
+
+QString QtDialogs::saveFile(const QString& title, const QString& filter, const QString& defaultExt,
+                            const QString& folder, const QString& fileName)
+{
+    // QFileDialog asks before overwriting an existing file.
+    return withExtension(QFileDialog::getSaveFileName(parent_, title, startPath(folder, fileName), toQtFilter(filter)),
+                         defaultExt);
+}
+
+QColor QtDialogs::chooseColor(const QColor& initial)
+{
+    const QColor c = QColorDialog::getColor(initial, parent_);
+    return c.isValid() ? c : initial;
+}
+
+QtSoundPlayer::QtSoundPlayer() : effect_(std::make_unique<QSoundEffect>()) {}
+
+QtSoundPlayer::~QtSoundPlayer() = default;
+
+void QtSoundPlayer::play(const QString& path)
+{
+    effect_->stop();
+    effect_->setSource(QUrl::fromLocalFile(path));
+    effect_->play();
+}
+
+void QtSoundPlayer::stop() { effect_->stop(); }
+
+void SystemPowerOff::requestPowerOff()
+{
+    QProcess::startDetached("sh", {"-c", "sleep 30; systemctl poweroff"});
+}

@@ -1,0 +1,128 @@
+#include "TextCodec.h"
+
+#include <QFile>
+#include <QSaveFile>
+#include <QStringConverter>
+#include <QStringDecoder>
+#include <QStringEncoder>
+#include <stdexcept>
+
+namespace TextCodec {
+
+bool hasBom(TextEncoding e)
+{
+    return e == TextEncoding::Utf8Bom || e == TextEncoding::Utf16LeBom || e == TextEncoding::Utf16BeBom;
+}
+
+QString decode(const QByteArray& bytes, TextEncoding* detected)
+{
+    auto report = [&](TextEncoding e) {
+        if (detected)
+            *detected = e;
+    };
+    if (bytes.startsWith("\xEF\xBB\xBF")) {
+        report(TextEncoding::Utf8Bom);
+        return QString::fromUtf8(bytes.mid(3));
+    }
+    if (bytes.startsWith("\xFF\xFE")) {
+        report(TextEncoding::Utf16LeBom);
+        QStringDecoder dec(QStringConverter::Utf16LE);
+        return dec(bytes.mid(2));
+    }
+    if (bytes.startsWith("\xFE\xFF")) {
+        report(TextEncoding::Utf16BeBom);
+        QStringDecoder dec(QStringConverter::Utf16BE);
+        return dec(bytes.mid(2));
+    }
+    {
+        QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+        QString text = utf8(bytes);
+        if (!utf8.hasError()) {
+            bool ascii = true;
+            for (char c : bytes)
+                if (static_cast<unsigned char>(c) >= 0x80) {
+                    ascii = false;
+                    break;
+                }
+            report(ascii ? TextEncoding::Windows1251 : TextEncoding::Utf8);
+            return text;
+        }
+    }
+    report(TextEncoding::Windows1251);
+    QStringDecoder cp1251("windows-1251");
+    return cp1251(bytes);
+}
+
+QByteArray encode(const QString& text, TextEncoding preferred)
+{
+    switch (preferred) {
+    case TextEncoding::Utf8Bom:
+        return QByteArray("\xEF\xBB\xBF") + text.toUtf8();
+    case TextEncoding::Utf16LeBom: {
+        QStringEncoder enc(QStringConverter::Utf16LE);
+        return QByteArray("\xFF\xFE") + QByteArray(enc(text));
+    }
+    case TextEncoding::Utf16BeBom: {
+        QStringEncoder enc(QStringConverter::Utf16BE);
+        return QByteArray("\xFE\xFF") + QByteArray(enc(text));
+    }
+    default:
+        break;
+    }
+    QStringEncoder cp1251("windows-1251", QStringConverter::Flag::Stateless);
+    QByteArray bytes = cp1251(text);
+    if (!cp1251.hasError()) {
+        // The encoder replaces what it cannot map; a round trip tells whether all fitted.
+        QStringDecoder back("windows-1251");
+        if (QString(back(bytes)) == text)
+            return bytes;
+    }
+    return text.toUtf8();
+}
+
+bool readFile(const QString& path, QString& text, TextEncoding* detected, QString* error)
+{
+    text.clear();
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) {
+        if (error)
+            *error = f.errorString();
+        return false;
+    }
+    text = decode(f.readAll(), detected);
+    return true;
+}
+
+void writeFileAtomic(const QString& path, const QByteArray& bytes)
+{
+    QSaveFile f(path);
+    if (!f.open(QIODevice::WriteOnly))
+        throw std::runtime_error(QString("Cannot write the file %1: %2").arg(path, f.errorString()).toStdString());
+    if (f.write(bytes) != bytes.size() || !f.commit())
+        throw std::runtime_error(QString("Cannot write the file %1: %2").arg(path, f.errorString()).toStdString());
+}
+
+QStringList splitLines(const QString& text)
+{
+    QStringList lines;
+    QString current;
+    for (int i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c == '\r') {
+            lines << current;
+            current.clear();
+            if (i + 1 < text.size() && text[i + 1] == '\n')
+                ++i;
+        } else if (c == '\n') {
+            lines << current;
+            current.clear();
+        } else {
+            current += c;
+        }
+    }
+    if (!current.isEmpty())
+        lines << current;
+    return lines;
+}
+
+}  // namespace TextCodec

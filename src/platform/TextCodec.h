@@ -1,0 +1,31 @@
+#pragma once
+#include <QByteArray>
+#include <QString>
+
+// One codec for every text file the program reads or writes.
+// Reading: a byte-order mark decides; otherwise valid UTF-8 is UTF-8; otherwise Windows-1251.
+// Writing: Windows-1251 when every character fits (byte-compatible with files written on the
+// original platform), otherwise UTF-8; a file read with a byte-order mark is written back with it.
+enum class TextEncoding { Windows1251, Utf8, Utf8Bom, Utf16LeBom, Utf16BeBom };
+
+namespace TextCodec {
+
+QString decode(const QByteArray& bytes, TextEncoding* detected = nullptr);
+
+// Encodes `text`. With a BOM encoding the same encoding is used; otherwise Windows-1251 when
+// it fits, else UTF-8.
+QByteArray encode(const QString& text, TextEncoding preferred = TextEncoding::Windows1251);
+
+bool hasBom(TextEncoding e);
+
+// Reads a whole text file. Returns false (and leaves `text` empty) when it cannot be opened.
+bool readFile(const QString& path, QString& text, TextEncoding* detected = nullptr, QString* error = nullptr);
+
+// Replaces a file atomically with the given bytes: a crash mid-write leaves the old file or
+// the new one. Throws std::runtime_error naming the file and the system's reason on failure.
+void writeFileAtomic(const QString& path, const QByteArray& bytes);
+
+// Splits text at CR LF, bare LF or bare CR.
+QStringList splitLines(const QString& text);
+
+}  // namespace TextCodec

@@ -1,0 +1,126 @@
+#pragma once
+#include <QColor>
+#include <QFrame>
+#include <QGroupBox>
+#include <QStringList>
+#include <vector>
+#include <QString>
+#include <QTableWidget>
+
+class QGridLayout;
+class QLabel;
+class QRadioButton;
+class QWidget;
+
+// Colour helpers for the validity marks, indicators and state labels.
+namespace Colors {
+inline const QColor Red(255, 0, 0);
+inline const QColor Lime(0, 255, 0);
+inline const QColor Orange(255, 224, 0);  // the alarm's second colour
+inline const QColor LightBlue(128, 128, 255);
+inline const QColor Grey(128, 128, 128);
+inline const QColor Black(0, 0, 0);
+inline const QColor Blue(0, 0, 255);
+inline const QColor Yellow(255, 255, 0);
+QColor buttonFace();
+
+void setBackground(QWidget* w, const QColor& c);
+QColor background(const QWidget* w);
+void setTextColor(QWidget* w, const QColor& c);
+QColor textColor(const QWidget* w);
+}  // namespace Colors
+
+// The integer tag that several shared handlers use to tell their senders apart.
+void setTag(QObject* o, int tag);
+int tagOf(const QObject* o);
+
+// A coloured panel holding an optional caption label; clicking it emits clicked().
+class Panel : public QFrame {
+    Q_OBJECT
+public:
+    explicit Panel(QWidget* parent = nullptr);
+    void setColor(const QColor& c);
+    QColor color() const { return color_; }
+    void setCaption(const QString& text);
+    QString caption() const;
+    QLabel* label() const { return label_; }
+    void setLabel(QLabel* label);
+
+signals:
+    void clicked();
+
+protected:
+    void mousePressEvent(QMouseEvent* e) override;
+
+private:
+    QColor color_;
+    QLabel* label_ = nullptr;
+};
+
+// A text grid with fixed header rows and a fixed first column, addressed as (column, row)
+// like the cells of a spreadsheet. Header rows are ordinary rows drawn as headings.
+class StringGrid : public QTableWidget {
+    Q_OBJECT
+public:
+    StringGrid(int columns, int rows, int fixedRows, int fixedColumns, QWidget* parent = nullptr);
+
+    int colCount() const { return columnCount(); }
+    int rows() const { return rowCount(); }
+    void setRows(int rows);
+    int fixedRows() const { return fixedRows_; }
+    int fixedCols() const { return fixedCols_; }
+
+    // A cell outside the grid reads as empty text.
+    QString cell(int col, int row) const;
+    void setCell(int col, int row, const QString& text);
+
+    void setInPlaceEditing(bool on);
+    bool inPlaceEditing() const { return editing_; }
+
+signals:
+    // A cell text changed by the operator typing.
+    void cellEdited(int col, int row);
+    void enterPressed();
+    void focusLeft();
+    void mouseDown(Qt::MouseButton button, int col, int row);
+
+protected:
+    void keyPressEvent(QKeyEvent* e) override;
+    void focusOutEvent(QFocusEvent* e) override;
+    void mousePressEvent(QMouseEvent* e) override;
+
+private:
+    void styleFixedCell(int col, int row);
+
+    int fixedRows_;
+    int fixedCols_;
+    bool editing_ = true;
+    bool settingText_ = false;
+};
+
+// A framed group of radio buttons addressed by item index, laid out in columns.
+class RadioGroup : public QGroupBox {
+    Q_OBJECT
+public:
+    explicit RadioGroup(const QString& title, QWidget* parent = nullptr);
+    void setColumns(int columns);
+    // Replacing the items keeps the selected index; when the new list is shorter, the last
+    // item becomes the selected one.
+    void setItems(const QStringList& items);
+    QStringList items() const;
+    int count() const { return int(buttons_.size()); }
+    int itemIndex() const;
+    // Selecting programmatically emits itemClicked when the index changes, as a click would.
+    void setItemIndex(int index);
+    void setItemText(int index, const QString& text);
+    QRadioButton* button(int index) const { return buttons_.at(index); }
+
+signals:
+    void itemClicked(int index);
+
+private:
+    void relayout();
+    std::vector<QRadioButton*> buttons_;
+    QGridLayout* grid_;
+    int columns_ = 1;
+};

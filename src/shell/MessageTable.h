@@ -1,0 +1,30 @@
+#pragma once
+#include "Texts.h"
+
+#include <QStringList>
+
+// The message table: the lines of the chosen language file, in file order, looked up by the
+// name before their first "=" without regard to letter case. The first line of a name wins.
+class MessageTable : public MessageSource {
+public:
+    explicit MessageTable(QString folder = ".") : folder_(std::move(folder)) {}
+
+    void setFolder(const QString& folder) { folder_ = folder; }
+
+    // Creates the empty table.
+    void LangInit() { lines_.clear(); }
+    // Reads the language file of `name` ("English" reads English.lng in the program folder;
+    // a name that already contains ".lng" is used as given). Throws std::runtime_error when
+    // the file cannot be opened, leaving the previous table in force.
+    void LoadLng(const QString& name);
+    QString LS(const QString& key) const override;
+
+    static QString fileNameFor(const QString& name);
+    // The name of a line: the text before its first "="; empty for a line without one.
+    static QString lineName(const QString& line);
+    const QStringList& lines() const { return lines_; }
+
+private:
+    QString folder_;
+    QStringList lines_;
+};

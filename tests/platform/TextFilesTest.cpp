@@ -1,0 +1,66 @@
+#include "IniFile.h"
+#include "TextCodec.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <stdexcept>
+
+TEST(TextCodec, DetectsBomUtf8AndWindows1251)
+{
+    TextEncoding e{};
+    EXPECT_EQ(TextCodec::decode(QByteArray("\xEF\xBB\xBFK=\xD0\x9F", 7), &e), QString::fromUtf8("K=П"));
+    EXPECT_EQ(e, TextEncoding::Utf8Bom);
+    EXPECT_EQ(TextCodec::decode(QByteArray("\xD0\x9F"), &e), QString::fromUtf8("П"));
+    EXPECT_EQ(e, TextEncoding::Utf8);
+    EXPECT_EQ(TextCodec::decode(QByteArray("\xCF\xF0\xE8"), &e), QString::fromUtf8("При"));
+    EXPECT_EQ(e, TextEncoding::Windows1251);
+    // Writing: Windows-1251 when it fits, UTF-8 otherwise, the BOM kept.
+    EXPECT_EQ(TextCodec::encode(QString::fromUtf8("При °C")), QByteArray("\xCF\xF0\xE8 \xB0" "C"));
+    EXPECT_EQ(TextCodec::encode(QString::fromUtf8("Ω")), QByteArray("\xCE\xA9"));
+    EXPECT_EQ(TextCodec::encode("a", TextEncoding::Utf8Bom), QByteArray("\xEF\xBB\xBF" "a"));
+}
+
+TEST(TextCodec, AtomicWriteReportsAMissingFolder)
+{
+    QTemporaryDir dir;
+    EXPECT_THROW(TextCodec::writeFileAtomic(dir.path() + "/missing/x.txt", "x"), std::runtime_error);
+    TextCodec::writeFileAtomic(dir.path() + "/x.txt", "new");
+    QFile f(dir.path() + "/x.txt");
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), "new");
+}
+
+TEST(IniFile, KeepsOrderUnknownKeysAndQuotesBlankEdges)
+{
+    IniFile ini(IniFile::Quoting::Program);
+    ini.loadFromText("[Other]\r\nx=1\r\n[TForm1]\r\n; note\r\nKeep = me \r\nOut1=\"A   \"\r\n");
+    EXPECT_EQ(ini.readString("tform1", "OUT1", ""), "A   ");
+    EXPECT_EQ(ini.readString("TForm1", "Keep", ""), "me");
+    ini.writeString("TForm1", "Sound1", " ");
+    ini.writeString("TForm1", "Keep", "\"q\"");
+    EXPECT_EQ(ini.toText(), "[Other]\r\nx=1\r\n\r\n[TForm1]\r\n; note\r\nKeep=\"\"q\"\"\r\nOut1=\"A   \"\r\nSound1=\" \"\r\n\r\n");
+    IniFile back(IniFile::Quoting::Program);
+    back.loadFromText(ini.toText());
+    EXPECT_EQ(back.readString("TForm1", "Keep", ""), "\"q\"");
+    EXPECT_EQ(back.readString("TForm1", "Sound1", ""), " ");
+}
+
+TEST(IniFile, NumbersAndBooleans)
+{
+    IniFile ini;
+    ini.loadFromText("[TForm1]\nA=12\nB=\nC=1.5\nT=yes\nF=n\nN=0\nX=maybe\n");
+    EXPECT_EQ(ini.readInteger("TForm1", "A", 0), 12);
+    EXPECT_EQ(ini.readInteger("TForm1", "B", 5), 0);
+    EXPECT_EQ(ini.readInteger("TForm1", "Missing", 5), 5);
+    EXPECT_THROW(ini.readInteger("TForm1", "C", 0), std::runtime_error);
+    EXPECT_TRUE(ini.readBool("TForm1", "T", false));
+    EXPECT_FALSE(ini.readBool("TForm1", "F", true));
+    EXPECT_FALSE(ini.readBool("TForm1", "N", true));
+    EXPECT_THROW(ini.readBool("TForm1", "X", true), std::runtime_error);
+    try {
+        ini.readInteger("TForm1", "C", 0);
+    } catch (const std::runtime_error& e) {
+        EXPECT_TRUE(QString(e.what()).contains("'1.5'"));
+    }
+}

@@ -1,0 +1,83 @@
+#include "EventLog.h"
+
+#include "DateTime.h"
+#include "FakeTexts.h"
+
+#include <QFile>
+#include <QPlainTextEdit>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <gtest/gtest.h>
+#include <stdexcept>
+
+namespace {
+struct LogFixture : ::testing::Test {
+    QTemporaryDir dir;
+    KilnState state;
+    FakeTexts texts;
+    QPlainTextEdit memo;
+    QTimer timer;
+    EventLog log{state, texts, &memo, &timer};
+
+    void SetUp() override
+    {
+        state.AppFolder = dir.path();
+        state.CycleTime = DateTime::fromQDateTime(QDateTime(QDate(2024, 3, 15), QTime(12, 34, 56)));
+        texts.texts["LogClearGraph"] = "Chart cleared";
+    }
+    QByteArray mirror() const
+    {
+        QFile f(log.mirrorPath());
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+};
+}  // namespace
+
+TEST_F(LogFixture, EntryFormatAndElapsedTime)
+{
+    log.TLogLS("LogClearGraph", "");
+    EXPECT_EQ(log.lines().last(), "24.03.15 12:34:56 (00:00:00) : Chart cleared");  // recording not begun
+    state.RecordStart = DateTime::fromQDateTime(QDateTime(QDate(2024, 3, 15), QTime(10, 0, 0)));
+    log.TLogX("x");
+    EXPECT_EQ(log.lines().last(), "24.03.15 12:34:56 (02:34:56) : x");
+    state.CycleTime = state.RecordStart + 25.0 / 24;
+    log.TLogX("y");
+    EXPECT_TRUE(log.lines().last().contains("(01:00:00) : y"));  // elapsed wraps after 24 h
+    log.TLogX("first\r\nsecond");
+    EXPECT_EQ(log.lines().size(), 5);
+    EXPECT_EQ(log.lines().last(), "second");  // only the first line carries the stamp
+}
+
+TEST_F(LogFixture, MirrorWaitsForQuietAndWritesCrLfWithFinalEmptyLine)
+{
+    log.TLogX("a");
+    log.TLogX("b");
+    log.TLogX("c");
+    EXPECT_TRUE(timer.isActive());
+    EXPECT_EQ(timer.interval(), 5000);
+    EXPECT_FALSE(QFile::exists(log.mirrorPath()));  // nothing written until the timer fires
+    log.TLogTimerTimer();                            // the Data folder is created on the way
+    EXPECT_FALSE(timer.isActive());
+    const QList<QByteArray> lines = mirror().split('\n');
+    ASSERT_EQ(lines.size(), 5);
+    EXPECT_TRUE(lines[0].endsWith(": a\r"));
+    EXPECT_EQ(lines[3], "\r");
+    EXPECT_EQ(lines[4], "");
+}
+
+TEST_F(LogFixture, OpeningEntriesAndAFailedWriteKeepsTheTimer)
+{
+    state.AppVersion = "1.2.3";
+    state.InterfaceMode = 1;
+    log.TLogStart();
+    ASSERT_EQ(log.lines().size(), 3);
+    EXPECT_TRUE(log.lines()[0].endsWith(": Fornaxel v 1.2.3"));
+    EXPECT_TRUE(log.lines()[1].endsWith(": <LogWorkingFolder>" + dir.path()));
+    EXPECT_TRUE(log.lines()[2].endsWith(": <LogInterface>Simulator"));
+    state.AppFolder = dir.path() + "/file";
+    QFile blocker(state.AppFolder);
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));  // a file where the folder should be
+    blocker.close();
+    EXPECT_THROW(log.TLogTimerTimer(), std::runtime_error);
+    EXPECT_TRUE(timer.isActive());
+}

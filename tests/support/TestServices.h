@@ -1,0 +1,83 @@
+#pragma once
+#include "Services.h"
+
+#include <QColor>
+#include <QStringList>
+#include <deque>
+
+// A clock the test sets.
+class FakeClock : public Clock {
+public:
+    double value = 45000.5;
+    double now() const override { return value; }
+};
+
+// Scripted random numbers; when the script runs out, a fixed value in range.
+class FakeRandom : public Random {
+public:
+    std::deque<int> script;
+    int fallback = -1;  // -1: the middle of the range
+    int calls = 0;
+    int uniform(int count) override
+    {
+        ++calls;
+        if (!script.empty()) {
+            const int v = script.front();
+            script.pop_front();
+            return v;
+        }
+        return fallback < 0 ? count / 2 : fallback % count;
+    }
+};
+
+// Answers dialogs from a script and records what was asked.
+class FakeDialogs : public Dialogs {
+public:
+    bool yesNoAnswer = true;
+    QString fileAnswer;  // empty = cancel
+    QColor colorAnswer;  // invalid = cancel
+    QStringList asked;   // "yesno:title|text", "message:title|text", "error:text", "open:title", "save:title", "color"
+    QStringList errors;
+
+    bool askYesNo(const QString& title, const QString& text) override
+    {
+        asked << "yesno:" + title + "|" + text;
+        return yesNoAnswer;
+    }
+    void showMessage(const QString& title, const QString& text) override { asked << "message:" + title + "|" + text; }
+    void showError(const QString& text) override
+    {
+        asked << "error:" + text;
+        errors << text;
+    }
+    QString openFile(const QString& title, const QString&, const QString&, const QString&, const QString&) override
+    {
+        asked << "open:" + title;
+        return fileAnswer;
+    }
+    QString saveFile(const QString& title, const QString&, const QString&, const QString&, const QString&) override
+    {
+        asked << "save:" + title;
+        return fileAnswer;
+    }
+    QColor chooseColor(const QColor& initial) override
+    {
+        asked << "color";
+        return colorAnswer.isValid() ? colorAnswer : initial;
+    }
+};
+
+class FakeSoundPlayer : public SoundPlayer {
+public:
+    QStringList played;
+    int stops = 0;
+    void play(const QString& path) override { played << path; }
+    void stop() override { ++stops; }
+};
+
+// Records power-off requests; never powers anything off.
+class RecordingPowerOff : public PowerOff {
+public:
+    int requests = 0;
+    void requestPowerOff() override { ++requests; }
+};
