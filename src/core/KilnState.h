@@ -105,6 +105,8 @@ struct KilnState {
     double MeterEnergyKWh = 0;
     double MeterCost = 0;
 
+    double CycleMainsValue = 0;  // mains reading of the current cycle, kept for the fault report
+
     double kilnTemp() const { return Devices[DeviceTable::kThermocouple].Value; }
     double outsideTemp() const { return Devices[DeviceTable::kSensor].Value; }
     bool simulated() const { return InterfaceMode >= 1; }
