@@ -108,4 +108,6 @@ struct KilnState {
     double kilnTemp() const { return Devices[DeviceTable::kThermocouple].Value; }
     double outsideTemp() const { return Devices[DeviceTable::kSensor].Value; }
     bool simulated() const { return InterfaceMode >= 1; }
+
+    double CycleMainsValue = 0;  // mains reading of the current cycle, kept for the fault report
 };
