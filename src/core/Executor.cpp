@@ -136,8 +136,6 @@ void Executor::stepWaiting()
         state_.ProgState = Finished;
         state_.TargetTemp = state_.outsideTemp();
         log_.TLogLS("LogProgramDone", ", T=" + tin());
-        if (isChecked(view_.ShutDownNormal))
-            requestShutdown();
     } else if (std::fabs(state_.kilnTemp() - e) < editValue(view_.DEV, kDefaultDev)) {
         const int sound = program_.LineSound(line);
         if (sound >= 1 && sound <= 5 && hooks_.PlaySound)
@@ -155,6 +153,9 @@ void Executor::stepWaiting()
     }
     state_.ProgIdle = 0;
     faults_.CheckBrokenDevices();
+    // Asked only now: an end that a broken device turned into a breakdown is no normal end.
+    if (state_.ProgState == Finished && isChecked(view_.ShutDownNormal))
+        requestShutdown();
 }
 
 void Executor::ShowState()
