@@ -110,4 +110,5 @@ struct KilnState {
     double kilnTemp() const { return Devices[DeviceTable::kThermocouple].Value; }
     double outsideTemp() const { return Devices[DeviceTable::kSensor].Value; }
     bool simulated() const { return InterfaceMode >= 1; }
+
 };

@@ -1,0 +1,106 @@
+#include "FaultSupervisor.h"
+
+#include "Numbers.h"
+#include "Services.h"
+#include "Widgets.h"
+
+#include <QCheckBox>
+#include <QTimer>
+
+FaultSupervisor::FaultSupervisor(KilnState& state, const MessageSource& texts, EventLogWriter& log,
+                                 PowerOff& powerOff, FaultSupervisorView view, FaultSupervisorHooks hooks)
+    : state_(state), texts_(texts), log_(log), powerOff_(powerOff), view_(view), hooks_(std::move(hooks))
+{
+}
+
+// Heater off and outputs off at once, not only from the executor's next step.
+void FaultSupervisor::enterBreakDown()
+{
+    state_.ProgState = BreakDown;
+    state_.ProgIdle = 1;
+    state_.TargetTemp = state_.outsideTemp();
+}
+
+void FaultSupervisor::CheckBrokenDevices()
+{
+    // Each check on its own, so that several faults give several entries.
+    const DeviceTable& d = state_.Devices;
+    if (d[DeviceTable::kThermocouple].Broken) {
+        enterBreakDown();
+        log_.TLogLS("LogBreakdownThermocouple", QString());
+    }
+    if (d[DeviceTable::kSensor].Broken) {
+        enterBreakDown();
+        log_.TLogLS("LogBreakdownSensor", QString());
+    }
+    if (d[DeviceTable::kMains].Broken) {
+        if (view_.Panel8)
+            view_.Panel8->setColor(state_.FlashColor);
+        log_.TLogLS("LogPhaseError", Numbers::formatGeneral(state_.CycleMainsValue / 200) + " Hz");
+        enterBreakDown();
+        log_.TLogLS("LogBreakdownPower", QString());
+    }
+    if (d[DeviceTable::kOverheat].Broken) {
+        enterBreakDown();
+        log_.TLogLS("LogBreakdownOverheat", " " + state_.Temps.TermSdeg(state_.kilnTemp()));
+    }
+}
+
+void FaultSupervisor::RequestShutdown()
+{
+    if (view_.ShutDownTimer && !view_.ShutDownTimer->isActive())
+        view_.ShutDownTimer->start();
+}
+
+void FaultSupervisor::BreakTimerTimer()
+{
+    enterBreakDown();
+    log_.TLogLS("LogBreakdownDisconnect", QString());
+    if (view_.ShutDownCrash && view_.ShutDownCrash->isChecked())
+        RequestShutdown();
+}
+
+void FaultSupervisor::ShutDownTimerTimer()
+{
+    if (poweringOff_)
+        return;  // the close is under way; further ticks must not request again
+    if (ShutdownCountdown > 0) {
+        const QString text = texts_.LS("WarningComputerShutdown") + Numbers::formatInt(ShutdownCountdown) +
+                             texts_.LS("WarningComputerShutdownSec");
+        if (dialog_)
+            dialog_->showCountdown(text);
+        --ShutdownCountdown;
+        return;
+    }
+    poweringOff_ = true;
+    log_.TLogLS("LogComputerShutdown", QString());
+    powerOff_.requestPowerOff();
+    // The timer stays on: the close sequence asks no questions while it runs.
+    if (hooks_.CloseMainWindow)
+        hooks_.CloseMainWindow();
+}
+
+void FaultSupervisor::ShutdownNow() { ShutdownCountdown = 0; }
+
+void FaultSupervisor::CancelShutdown()
+{
+    if (view_.ShutDownTimer)
+        view_.ShutDownTimer->stop();
+    ShutdownCountdown = 10;
+    if (dialog_)
+        dialog_->closeDialog();
+}
+
+void FaultSupervisor::FlashTimerTimer()
+{
+    QString title;
+    if (TitlePhase < 1)
+        title = "Fornaxel";
+    else
+        title = state_.LinkOk ? state_.Temps.TermSdeg(state_.kilnTemp()) : texts_.LS("Error");
+    if (hooks_.SetTitle)
+        hooks_.SetTitle(title);
+    ++TitlePhase;
+    if (TitlePhase >= 2)
+        TitlePhase = 0;
+}

@@ -1,0 +1,70 @@
+#pragma once
+#include "KilnState.h"
+#include "Texts.h"
+
+#include <QString>
+#include <functional>
+
+class PowerOff;
+class Panel;
+class QCheckBox;
+class QTimer;
+
+// The shutdown countdown dialog as the supervisor sees it.
+class ShutdownDialogView {
+public:
+    virtual ~ShutdownDialogView() = default;
+    // Shows the text, shows the dialog without making it modal (or raises it when it is
+    // already shown) and brings the application to the front.
+    virtual void showCountdown(const QString& text) = 0;
+    // Hides the dialog without cancelling anything.
+    virtual void closeDialog() = 0;
+};
+
+// The controls the supervisor drives.
+struct FaultSupervisorView {
+    Panel* Panel8 = nullptr;  // phase indicator
+    QCheckBox* ShutDownCrash = nullptr;
+    QTimer* ShutDownTimer = nullptr;  // 1000 ms; running = a shutdown is requested
+};
+
+struct FaultSupervisorHooks {
+    std::function<void()> CloseMainWindow;         // the orderly close, without questions
+    std::function<void(const QString&)> SetTitle;  // the application title
+};
+
+// Ends a firing when a supervised device is broken or the link stays down, and shuts the
+// computer down after a countdown when the operator has asked for it.
+class FaultSupervisor {
+public:
+    FaultSupervisor(KilnState& state, const MessageSource& texts, EventLogWriter& log, PowerOff& powerOff,
+                    FaultSupervisorView view, FaultSupervisorHooks hooks = {});
+
+    // The dialog is created after the main window, so it is attached later.
+    void setDialog(ShutdownDialogView* dialog) { dialog_ = dialog; }
+
+    void CheckBrokenDevices();
+    void BreakTimerTimer();
+    void ShutDownTimerTimer();
+    void FlashTimerTimer();
+    void ShutdownNow();     // dialog button "Выключить"
+    void CancelShutdown();  // dialog button "Отмена" and Escape
+
+    // Switches the countdown timer on unless it already runs.
+    void RequestShutdown();
+
+    int ShutdownCountdown = 30;  // seconds left; 0 or less: shut down at the next tick
+    int TitlePhase = 0;
+
+private:
+    void enterBreakDown();
+
+    KilnState& state_;
+    const MessageSource& texts_;
+    EventLogWriter& log_;
+    PowerOff& powerOff_;
+    FaultSupervisorView view_;
+    FaultSupervisorHooks hooks_;
+    ShutdownDialogView* dialog_ = nullptr;
+    bool poweringOff_ = false;  // the power-off has been requested; it is never requested twice
+};
