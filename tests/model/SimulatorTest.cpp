@@ -37,15 +37,6 @@ protected:
 
 }  // namespace
 
-TEST_F(SimulatorTest, ModelInitStartsEverythingAtRoomTemperature)
-{
-    EXPECT_EQ(sim.ModelHeaterT, 25.5);
-    EXPECT_EQ(sim.ModelChamberT, 25.5);
-    EXPECT_EQ(sim.SimAmbient, 25.5);
-    EXPECT_EQ(state.Devices[1].Value, 25.5);
-    EXPECT_EQ(state.Devices[17].Value, 25.5);
-}
-
 TEST_F(SimulatorTest, DeliversAFreshSetOfMeasurements)
 {
     state.Devices[1].Error = true;
