@@ -1,6 +1,8 @@
 #include "Widgets.h"
 
 #include <QApplication>
+#include <QFontDatabase>
+#include <QScrollBar>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -83,9 +85,26 @@ void Panel::mousePressEvent(QMouseEvent* e)
     emit clicked();
 }
 
+namespace {
+// Sets a flag for the lifetime of a scope and puts the old value back.
+class FlagScope {
+public:
+    explicit FlagScope(bool& flag) : flag_(flag), old_(flag) { flag_ = true; }
+    ~FlagScope() { flag_ = old_; }
+    FlagScope(const FlagScope&) = delete;
+    FlagScope& operator=(const FlagScope&) = delete;
+
+private:
+    bool& flag_;
+    bool old_;
+};
+}  // namespace
+
 StringGrid::StringGrid(int columns, int rows, int fixedRows, int fixedColumns, QWidget* parent)
     : QTableWidget(rows, columns, parent), fixedRows_(fixedRows), fixedCols_(fixedColumns)
 {
+    // A fixed-pitch font lines up the output texts of the program table.
+    setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     horizontalHeader()->hide();
     verticalHeader()->hide();
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
@@ -97,14 +116,22 @@ StringGrid::StringGrid(int columns, int rows, int fixedRows, int fixedColumns, Q
         if (!settingText_)
             emit cellEdited(item->column(), item->row());
     });
+    // The cell editor holds the focus while a cell is typed, so leaving the grid is seen
+    // on the application's focus changes rather than on the grid's own focus-out.
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget* old, QWidget* now) {
+        const auto inside = [this](QWidget* w) { return w && (w == this || isAncestorOf(w)); };
+        if (inside(old) && now && !inside(now) && now->window() == window())
+            emit focusLeft();
+    });
     setInPlaceEditing(true);
 }
 
 void StringGrid::setRows(int newRows)
 {
     const int old = rowCount();
-    setRowCount(newRows);
-    for (int r = old; r < newRows; ++r)
+    FlagScope scope(settingText_);
+    setRowCount(newRows < 0 ? 0 : newRows);
+    for (int r = old; r < rowCount(); ++r)
         for (int c = 0; c < columnCount(); ++c)
             styleFixedCell(c, r);
 }
@@ -113,12 +140,11 @@ void StringGrid::styleFixedCell(int col, int row)
 {
     if (row >= fixedRows_ && col >= fixedCols_)
         return;
+    FlagScope scope(settingText_);
     QTableWidgetItem* it = item(row, col);
     if (!it) {
-        settingText_ = true;
         it = new QTableWidgetItem();
         setItem(row, col, it);
-        settingText_ = false;
     }
     it->setFlags(Qt::ItemIsEnabled);
     it->setBackground(palette().color(QPalette::Button));
@@ -136,7 +162,7 @@ void StringGrid::setCell(int col, int row, const QString& text)
 {
     if (row < 0 || col < 0 || row >= rowCount() || col >= columnCount())
         return;
-    settingText_ = true;
+    FlagScope scope(settingText_);
     QTableWidgetItem* it = item(row, col);
     if (!it) {
         it = new QTableWidgetItem(text);
@@ -146,7 +172,6 @@ void StringGrid::setCell(int col, int row, const QString& text)
     } else if (it->text() != text) {
         it->setText(text);
     }
-    settingText_ = false;
 }
 
 void StringGrid::setInPlaceEditing(bool on)
@@ -157,9 +182,37 @@ void StringGrid::setInPlaceEditing(bool on)
                        : QAbstractItemView::NoEditTriggers);
 }
 
+void StringGrid::moveRow(int from, int to)
+{
+    const int last = rowCount() - 1;
+    if (from == to || from < fixedRows_ || to < fixedRows_ || from > last || to > last)
+        return;
+    std::vector<QStringList> texts;
+    texts.reserve(std::size_t(last - fixedRows_ + 1));
+    for (int r = fixedRows_; r <= last; ++r) {
+        QStringList row;
+        for (int c = 0; c < columnCount(); ++c)
+            row << cell(c, r);
+        texts.push_back(row);
+    }
+    const QStringList moving = texts[std::size_t(from - fixedRows_)];
+    texts.erase(texts.begin() + (from - fixedRows_));
+    texts.insert(texts.begin() + (to - fixedRows_), moving);
+    for (int r = fixedRows_; r <= last; ++r)
+        for (int c = 0; c < columnCount(); ++c)
+            setCell(c, r, texts[std::size_t(r - fixedRows_)][c]);
+    emit rowMoved(from, to);
+}
+
 void StringGrid::keyPressEvent(QKeyEvent* e)
 {
     if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) {
+        // Commit the typed text first, so that whoever handles Enter reads it in the cell.
+        QWidget* editor = QApplication::focusWidget();
+        if (state() == QAbstractItemView::EditingState && editor && viewport()->isAncestorOf(editor)) {
+            commitData(editor);
+            closeEditor(editor, QAbstractItemDelegate::NoHint);
+        }
         emit enterPressed();
         e->accept();
         return;
@@ -167,21 +220,65 @@ void StringGrid::keyPressEvent(QKeyEvent* e)
     QTableWidget::keyPressEvent(e);
 }
 
-void StringGrid::focusOutEvent(QFocusEvent* e)
+int StringGrid::dropRow(int y) const
 {
-    QTableWidget::focusOutEvent(e);
-    QWidget* now = QApplication::focusWidget();
-    if (!now || (now != this && !isAncestorOf(now)))
-        emit focusLeft();
+    int r = rowAt(y);
+    if (r < 0)
+        r = y < 0 ? rowAt(0) : rowCount() - 1;
+    return std::max(r, fixedRows_);
 }
 
 void StringGrid::mousePressEvent(QMouseEvent* e)
 {
-    QTableWidget::mousePressEvent(e);
     const QModelIndex idx = indexAt(e->position().toPoint());
-    if (e->button() == Qt::LeftButton && idx.isValid())
-        setCurrentCell(idx.row(), idx.column());
+    const bool fixedCell = idx.isValid() && (idx.row() < fixedRows_ || idx.column() < fixedCols_);
+    if (e->button() == Qt::LeftButton && rowMoving_ && idx.isValid() && idx.column() < fixedCols_ &&
+        idx.row() >= fixedRows_) {
+        dragFrom_ = idx.row();
+        viewport()->setCursor(Qt::SizeVerCursor);
+        return;
+    }
+    if (e->button() == Qt::LeftButton) {
+        // A left press acts on the cell it makes current; one on a fixed cell or beside
+        // the cells does not reach the handlers, which would otherwise change whatever
+        // cell happened to be current.
+        if (fixedCell)
+            return;
+        QTableWidget::mousePressEvent(e);
+        if (!idx.isValid())
+            return;
+        if (currentIndex() != idx)
+            setCurrentIndex(idx);
+    }
+    // Other buttons leave the current cell where it was and act on it.
     emit mouseDown(e->button(), currentColumn(), currentRow());
+}
+
+void StringGrid::mouseMoveEvent(QMouseEvent* e)
+{
+    if (dragFrom_ < 0) {
+        QTableWidget::mouseMoveEvent(e);
+        return;
+    }
+    // Scroll while a dragged row is held above or below the visible rows.
+    const int y = int(e->position().y());
+    if (y < 0)
+        verticalScrollBar()->setValue(verticalScrollBar()->value() - 1);
+    else if (y > viewport()->height())
+        verticalScrollBar()->setValue(verticalScrollBar()->value() + 1);
+}
+
+void StringGrid::mouseReleaseEvent(QMouseEvent* e)
+{
+    if (dragFrom_ < 0) {
+        QTableWidget::mouseReleaseEvent(e);
+        return;
+    }
+    const int from = dragFrom_;
+    dragFrom_ = -1;
+    viewport()->unsetCursor();
+    if (e->button() == Qt::LeftButton)
+        moveRow(from, dropRow(int(e->position().y())));
 }
 
 RadioGroup::RadioGroup(const QString& title, QWidget* parent) : QGroupBox(title, parent), grid_(new QGridLayout(this))

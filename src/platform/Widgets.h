@@ -58,7 +58,9 @@ private:
 };
 
 // A text grid with fixed header rows and a fixed first column, addressed as (column, row)
-// like the cells of a spreadsheet. Header rows are ordinary rows drawn as headings.
+// like the cells of a spreadsheet. Header rows are ordinary rows drawn as headings. Cell
+// texts are kept exactly as typed or set. Rows below the header can be dragged to another
+// place by their cell in a fixed column (row moving).
 class StringGrid : public QTableWidget {
     Q_OBJECT
 public:
@@ -77,25 +79,42 @@ public:
     void setInPlaceEditing(bool on);
     bool inPlaceEditing() const { return editing_; }
 
+    void setRowMoving(bool on) { rowMoving_ = on; }
+    bool rowMoving() const { return rowMoving_; }
+    // Takes row `from` out and puts it in at `to`, the rows between moving up or down by
+    // one; both must be non-fixed rows. Emits rowMoved when a row moved.
+    void moveRow(int from, int to);
+
 signals:
     // A cell text changed by the operator typing.
     void cellEdited(int col, int row);
+    // Enter was pressed; an edit in progress has been committed by then.
     void enterPressed();
+    // The focus went from the grid (or its cell editor) to another control of the window.
     void focusLeft();
+    // After a press: the button and the current cell. A left press on a non-fixed cell has
+    // made it current (a left press elsewhere is not reported); other buttons leave the
+    // current cell where it was.
     void mouseDown(Qt::MouseButton button, int col, int row);
+    // Row `from` was dragged to `to` and the cell texts have been moved.
+    void rowMoved(int from, int to);
 
 protected:
     void keyPressEvent(QKeyEvent* e) override;
-    void focusOutEvent(QFocusEvent* e) override;
     void mousePressEvent(QMouseEvent* e) override;
+    void mouseMoveEvent(QMouseEvent* e) override;
+    void mouseReleaseEvent(QMouseEvent* e) override;
 
 private:
     void styleFixedCell(int col, int row);
+    int dropRow(int y) const;
 
     int fixedRows_;
     int fixedCols_;
     bool editing_ = true;
+    bool rowMoving_ = true;
     bool settingText_ = false;
+    int dragFrom_ = -1;
 };
 
 // A framed group of radio buttons addressed by item index, laid out in columns.

@@ -1,0 +1,341 @@
+#include "ProgramEditor.h"
+
+#include "FakeTexts.h"
+#include "LocaleFacts.h"
+#include "ProgramTable.h"
+#include "TestServices.h"
+#include "Widgets.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QSignalSpy>
+#include <QTest>
+#include <QVBoxLayout>
+#include <gtest/gtest.h>
+#include <qcustomplot.h>
+
+namespace {
+
+struct EditorFixture : ::testing::Test {
+    ScopedLocaleFacts locale{LocaleFacts{}};
+    KilnState state;
+    FakeTexts texts;
+    RecordingLog log;
+    FakeDialogs dialogs;
+    StringGrid grid{ProgramTable::kColumns, ProgramTable::kInitialRows, ProgramTable::kHeaderRows, 1};
+    QCustomPlot chart;
+    QLineEdit maxTemp{"1100"};
+    ProgramEditor editor{state, texts, log, dialogs, {&grid, &chart, &maxTemp}};
+    QString fileName = "/kiln/Prog/Prog1.prg";
+
+    void SetUp() override
+    {
+        editor.ProgFileName = [this] { return fileName; };
+        editor.SetProgFileName = [this](const QString& name) { fileName = name; };
+        texts.texts["WarningProgramImpossible"] = "Too hot";
+    }
+    void line(int n, const QString& temp, const QString& time)
+    {
+        grid.setCell(1, n + 1, temp);
+        grid.setCell(2, n + 1, time);
+    }
+    QString cell(int col, int n) const { return grid.cell(col, n + 1); }
+    void clickOn(int col, int n, Qt::MouseButton button = Qt::LeftButton)
+    {
+        grid.setCurrentCell(n + 1, col);
+        editor.ProgMouseDown(button);
+    }
+};
+
+}  // namespace
+
+TEST_F(EditorFixture, MaximumTemperatureCountsUpToTheZeroTimeLine)
+{
+    line(1, "500", "60");
+    line(2, "1100.4", "60");  // rounds to 1100: allowed
+    line(3, "0", "0");
+    line(4, "1200", "60");  // past the end of the preview
+    EXPECT_TRUE(editor.DrawProg());
+    EXPECT_FALSE(state.ProgImpossible);
+    EXPECT_EQ(editor.Preview().size(), 3u);
+    EXPECT_EQ(editor.ChartTitle(), fileName);
+    EXPECT_EQ(editor.ChartTitleColor(), QColor(0, 0, 255));
+
+    line(2, "1100.6", "60");
+    EXPECT_FALSE(editor.DrawProg());
+    EXPECT_TRUE(state.ProgImpossible);
+    EXPECT_EQ(editor.ChartTitle(), fileName + "\r\nToo hot");
+    EXPECT_EQ(editor.ChartTitleColor(), QColor(255, 0, 0));
+    EXPECT_EQ(editor.TitleElement()->text(), fileName + "\nToo hot");
+
+    // The line that ends the preview is checked itself.
+    line(2, "1000", "60");
+    line(3, "1150", "0");
+    EXPECT_FALSE(editor.DrawProg());
+    line(3, "0", "0");
+    EXPECT_TRUE(editor.DrawProg());
+
+    // A MAXTEMP that is no number falls back to 1000 and turns red.
+    maxTemp.setText("hot");
+    EXPECT_TRUE(editor.DrawProg());
+    line(2, "1001", "60");
+    EXPECT_FALSE(editor.DrawProg());
+    EXPECT_EQ(Colors::background(&maxTemp), Colors::Red);
+}
+
+TEST_F(EditorFixture, CurveLineNumbersAndCurrentSegment)
+{
+    state.Temps.TempScale = 1;  // °F: points in the display scale, check in °C
+    line(1, "212", "60");       // 100 °C
+    line(2, "212", "30");       // hold
+    line(3, "1112", "120");     // 600 °C
+    line(4, "1832", "90");      // 1000 °C
+    line(5, "32", "0");         // 0 °C, ends the preview
+    state.ProgLine = 3;
+    EXPECT_TRUE(editor.DrawProg());
+
+    const auto& p = editor.Preview();
+    ASSERT_EQ(p.size(), 5u);
+    EXPECT_DOUBLE_EQ(p[0].x, 0);
+    EXPECT_DOUBLE_EQ(p[0].y, 32);
+    EXPECT_DOUBLE_EQ(p[3].x, 210.0 / 1440);
+    EXPECT_NEAR(p[3].y, 1112, 1e-9);
+    EXPECT_EQ(p[3].label, "03:30:00");
+    EXPECT_EQ(p[3].color, QColor(255, 128, 0));
+    for (int i : {1, 2, 4})
+        EXPECT_EQ(p[i].color, QColor(0, 0, 192)) << i;
+    EXPECT_NEAR(editor.HeadroomY(), 1842, 1e-9);
+
+    EXPECT_EQ(cell(0, 3), "3 #");
+    EXPECT_EQ(cell(0, 2), "2");
+    EXPECT_EQ(cell(0, 199), "199");
+
+    // Drawn as blue up to line 2, orange from line 2 to line 3, blue after.
+    const auto& curves = editor.Segments();
+    ASSERT_EQ(curves.size(), 3u);
+    EXPECT_EQ(curves[1]->pen().color(), QColor(255, 128, 0));
+    ASSERT_EQ(curves[1]->data()->size(), 2);
+    EXPECT_DOUBLE_EQ(curves[1]->data()->at(0)->key, p[2].x);
+    EXPECT_DOUBLE_EQ(curves[1]->data()->at(1)->key, p[3].x);
+    EXPECT_EQ(curves[0]->data()->size(), 3);
+    EXPECT_EQ(curves[2]->pen().color(), QColor(0, 0, 192));
+    ASSERT_EQ(editor.Headroom()->data()->size(), 1);
+    EXPECT_DOUBLE_EQ(editor.Headroom()->data()->at(0)->key, 0);
+    EXPECT_NEAR(chart.yAxis->range().upper, 1842, 1e-9);
+
+    // Redrawing replaces the series instead of adding to them.
+    state.ProgLine = 0;
+    editor.DrawProg();
+    EXPECT_EQ(editor.Segments().size(), 1u);
+    EXPECT_EQ(chart.plottableCount(), 2);
+    EXPECT_EQ(cell(0, 3), "3");
+}
+
+TEST_F(EditorFixture, TimeLabelsFollowTheTimeOfDay)
+{
+    line(1, "100", "1500");  // 25 hours
+    line(2, "100", "30");
+    editor.DrawProg();
+    EXPECT_EQ(editor.Preview()[1].label, "01:00:00");
+    EXPECT_EQ(editor.Preview()[2].label, "01:30:00");
+
+    chart.resize(800, 400);
+    chart.replot();
+    const QVector<QString> labels = chart.xAxis->tickVectorLabels();
+    ASSERT_FALSE(labels.isEmpty());
+    for (const QString& l : labels)
+        EXPECT_TRUE(QRegularExpression("^\\d\\d:\\d\\d:\\d\\d$").match(l).hasMatch()) << l.toStdString();
+    EXPECT_EQ(labels.front(), "00:00:00");
+    EXPECT_GE(labels.count("00:00:00"), 2);  // again after 24 hours
+}
+
+TEST_F(EditorFixture, MouseCyclesSoundsAndOutputs)
+{
+    grid.setCell(3, 3, "9");
+    clickOn(3, 2);
+    EXPECT_EQ(cell(3, 2), "4");
+    EXPECT_TRUE(editor.ProgChanged());
+    EXPECT_FALSE(grid.inPlaceEditing());
+
+    grid.setCell(3, 3, "5");
+    clickOn(3, 2);
+    EXPECT_EQ(cell(3, 2), " ");
+    clickOn(3, 2, Qt::RightButton);
+    EXPECT_EQ(cell(3, 2), "5");
+    grid.setCell(3, 3, "-20");  // stays within blank..5 backwards too
+    clickOn(3, 2, Qt::RightButton);
+    EXPECT_EQ(cell(3, 2), "3");
+
+    grid.setCell(4, 3, " ");
+    clickOn(4, 2, Qt::RightButton);
+    EXPECT_EQ(cell(4, 2), "A  B");
+    grid.setCell(4, 3, " ");
+    clickOn(4, 2);
+    EXPECT_EQ(cell(4, 2), "A   ");
+    clickOn(4, 2);
+    EXPECT_EQ(cell(4, 2), "   B");
+    grid.setCell(4, 3, "a  b");  // letter case does not matter
+    clickOn(4, 2);
+    EXPECT_EQ(cell(4, 2), "    ");
+
+    // Other buttons choose nothing; typed columns switch editing back on.
+    editor.SetProgChanged(false);
+    clickOn(3, 2, Qt::MiddleButton);
+    EXPECT_EQ(cell(3, 2), "3");
+    EXPECT_FALSE(editor.ProgChanged());
+    clickOn(1, 2);
+    EXPECT_TRUE(grid.inPlaceEditing());
+    EXPECT_FALSE(editor.ProgChanged());
+
+    // Header rows are left alone.
+    grid.setCurrentCell(1, 3);
+    editor.ProgMouseDown(Qt::LeftButton);
+    EXPECT_EQ(grid.cell(3, 1), "");
+    EXPECT_TRUE(grid.inPlaceEditing());
+}
+
+TEST_F(EditorFixture, RealClicksActOnTheRightCell)
+{
+    QObject::connect(&grid, &StringGrid::mouseDown, [this](Qt::MouseButton b, int, int) { editor.ProgMouseDown(b); });
+    grid.resize(500, 400);
+    grid.show();
+    const auto centre = [this](int col, int n) { return grid.visualRect(grid.model()->index(n + 1, col)).center(); };
+
+    QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, centre(3, 1));
+    EXPECT_EQ(cell(3, 1), "1");
+    // A right click leaves the current cell where it was and acts on it.
+    QTest::mouseClick(grid.viewport(), Qt::RightButton, {}, centre(3, 4));
+    EXPECT_EQ(cell(3, 1), " ");
+    EXPECT_EQ(cell(3, 4), "");
+    // A left click on a line number changes nothing.
+    QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, centre(0, 1));
+    EXPECT_EQ(cell(3, 1), " ");
+    EXPECT_EQ(grid.currentRow(), 2);
+}
+
+TEST_F(EditorFixture, DraggingALineNumberMovesTheRow)
+{
+    QObject::connect(&grid, &StringGrid::rowMoved, [this](int from, int to) { editor.ProgRowMoved(from, to); });
+    QSignalSpy moved(&grid, &StringGrid::rowMoved);
+    for (int n = 1; n <= 4; ++n)
+        line(n, QString::number(n * 100), "10");
+    grid.setCell(4, 2, "A   ");
+    editor.DrawProg();
+    grid.resize(500, 400);
+    grid.show();
+    const auto centre = [this](int col, int n) { return grid.visualRect(grid.model()->index(n + 1, col)).center(); };
+
+    QTest::mousePress(grid.viewport(), Qt::LeftButton, {}, centre(0, 1));
+    QTest::mouseRelease(grid.viewport(), Qt::LeftButton, {}, centre(0, 3));
+    ASSERT_EQ(moved.count(), 1);
+    EXPECT_EQ(moved[0][0].toInt(), 2);
+    EXPECT_EQ(moved[0][1].toInt(), 4);
+    EXPECT_EQ(cell(1, 1), "200");
+    EXPECT_EQ(cell(1, 2), "300");
+    EXPECT_EQ(cell(1, 3), "100");
+    EXPECT_EQ(cell(4, 3), "A   ");
+    EXPECT_EQ(cell(1, 4), "400");
+    EXPECT_EQ(cell(0, 1), "1");  // numbers rewritten by the redraw
+    EXPECT_EQ(cell(0, 3), "3");
+    EXPECT_TRUE(editor.ProgChanged());
+    EXPECT_DOUBLE_EQ(editor.Preview()[1].y, 200);
+
+    // Dropped back on itself or dragged from a body cell: nothing moves.
+    QTest::mousePress(grid.viewport(), Qt::LeftButton, {}, centre(0, 2));
+    QTest::mouseRelease(grid.viewport(), Qt::LeftButton, {}, centre(0, 2));
+    QTest::mousePress(grid.viewport(), Qt::LeftButton, {}, centre(1, 2));
+    QTest::mouseRelease(grid.viewport(), Qt::LeftButton, {}, centre(1, 4));
+    EXPECT_EQ(moved.count(), 1);
+}
+
+TEST_F(EditorFixture, TypedTextIsKeptAndEnterRedrawsWithIt)
+{
+    QWidget window;
+    auto* layout = new QVBoxLayout(&window);
+    grid.setParent(&window);
+    auto* other = new QLineEdit(&window);
+    layout->addWidget(&grid);
+    layout->addWidget(other);
+    QObject::connect(&grid, &StringGrid::cellEdited, [this](int c, int r) { editor.ProgSetEditText(c, r); });
+    QObject::connect(&grid, &StringGrid::enterPressed, [this] { editor.ProgKeyPress(13); });
+    QObject::connect(&grid, &StringGrid::focusLeft, [this] { editor.ProgExit(); });
+    window.show();
+    QApplication::setActiveWindow(&window);
+    line(1, "0", "60");
+    line(2, "0", "30");
+    QSignalSpy left(&grid, &StringGrid::focusLeft);
+
+    grid.setCurrentCell(2, 1);
+    grid.setFocus();
+    QTest::keyClick(&grid, Qt::Key_F2);
+    QWidget* cellEditor = QApplication::focusWidget();
+    ASSERT_NE(cellEditor, &grid);
+    QTest::keyClick(cellEditor, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(cellEditor, " 750 ");
+    QTest::keyClick(cellEditor, Qt::Key_Return);
+    EXPECT_EQ(cell(1, 1), " 750 ");
+    EXPECT_TRUE(editor.ProgChanged());
+    ASSERT_EQ(editor.Preview().size(), 3u);
+    EXPECT_DOUBLE_EQ(editor.Preview()[1].y, 750);  // Enter saw the committed text
+    EXPECT_EQ(left.count(), 0);
+
+    // Typing and leaving the grid for another control also redraws.
+    grid.setCurrentCell(3, 1);
+    grid.setFocus();
+    QTest::keyClick(&grid, Qt::Key_F2);
+    cellEditor = QApplication::focusWidget();
+    QTest::keyClick(cellEditor, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(cellEditor, "800");
+    other->setFocus();
+    EXPECT_EQ(left.count(), 1);
+    EXPECT_EQ(cell(1, 2), "800");
+    EXPECT_DOUBLE_EQ(editor.Preview()[2].y, 800);
+    grid.setParent(nullptr);
+}
+
+TEST_F(EditorFixture, ClearingAsksThenEmptiesTheTable)
+{
+    line(1, "900", "60");
+    dialogs.yesNoAnswer = false;
+    editor.KProgClearClick();
+    EXPECT_EQ(cell(1, 1), "900");
+    EXPECT_EQ(grid.rows(), 201);
+    ASSERT_EQ(dialogs.asked.size(), 1);
+    EXPECT_EQ(dialogs.asked[0], "yesno:<MBWarning>|<MBClearKilningProgram>");
+
+    dialogs.yesNoAnswer = true;
+    state.AppFolder = "/opt/kiln";
+    editor.SetProgChanged(true);
+    editor.KProgClearClick();
+    EXPECT_EQ(grid.rows(), 200);
+    for (int n = 1; n <= 198; ++n) {
+        ASSERT_EQ(cell(1, n), "0");
+        ASSERT_EQ(cell(2, n), "0");
+        ASSERT_EQ(cell(3, n), " ");
+        ASSERT_EQ(cell(4, n), " ");
+    }
+    EXPECT_EQ(fileName, "/opt/kiln/Prog/NewProg.prg");
+    EXPECT_EQ(editor.ChartTitle(), fileName);
+    EXPECT_EQ(log.entries, QStringList{"LogKilningProgram|/opt/kiln/Prog/NewProg.prg"});
+    EXPECT_TRUE(editor.ProgChanged());
+    EXPECT_EQ(editor.Preview().size(), 1u);
+    EXPECT_DOUBLE_EQ(editor.HeadroomY(), 10);
+
+    editor.SetProgChanged(false);
+    editor.KProgClearClick();
+    EXPECT_FALSE(editor.ProgChanged());
+}
+
+TEST_F(EditorFixture, HeaderRowsFollowLanguageAndScale)
+{
+    texts.texts["KProgramRow0"] = "Line\r\nTemp\r\nTime\r\nSound\r\nOut";
+    texts.texts["Minutes1"] = "min";
+    state.Temps.TempScale = 1;
+    editor.SetHeaderRows();
+    const QStringList row0{"Line", "Temp", "Time", "Sound", "Out"};
+    const QStringList row1{"N", QString::fromUtf8("°F"), "min", "#", "A  B"};
+    for (int c = 0; c < 5; ++c) {
+        EXPECT_EQ(grid.cell(c, 0), row0[c]);
+        EXPECT_EQ(grid.cell(c, 1), row1[c]);
+    }
+}
