@@ -164,7 +164,7 @@ void Previews::DrawTestProgram()
     const double dt = kStep * 86400;
     // Rounding must not drop a line's last step (a one-minute line has 31 steps).
     const double tolerance = kStep * 1e-6;
-    const long long maxSteps = (long long)(kMaxProgram / kStep);
+    const long long maxSteps = std::llround(kMaxProgram / kStep);
 
     long long estimate = 0;
     for (int n = 1; n <= program_.lineCount(); ++n) {
