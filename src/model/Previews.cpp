@@ -21,6 +21,9 @@ constexpr int kPower = 1;
 constexpr int kHeadroomSeries = 2;
 constexpr int kChamber = 3;
 
+// A field the window did not wire reads as its default.
+double fieldValue(QLineEdit* field, double fallback) { return field ? EditValue(field, fallback) : fallback; }
+
 // Ticks on whole clock steps from 0, labelled in the long time format like the points.
 class PreviewTimeTicker : public QCPAxisTicker {
 protected:
@@ -125,10 +128,10 @@ void Previews::finish(Builder& b)
 void Previews::DrawModel()
 {
     begin();
-    const double p = EditValue(view_.MODEL_P, 0.02);
-    const double i = EditValue(view_.MODEL_I, 0.005);
-    const double r = EditValue(view_.MODEL_R, 0.003);
-    const double power = EditValue(view_.MODELPOWER, 20);
+    const double p = fieldValue(view_.MODEL_P, 0.02);
+    const double i = fieldValue(view_.MODEL_I, 0.005);
+    const double r = fieldValue(view_.MODEL_R, 0.003);
+    const double power = fieldValue(view_.MODELPOWER, 20);
     const TemperatureScale& sc = state_.Temps;
     const double dt = kStep * 86400;
     const int n = int(std::floor(kPhase / kStep + 1e-9));
@@ -153,12 +156,12 @@ void Previews::DrawModel()
 void Previews::DrawTestProgram()
 {
     begin();
-    const double p = EditValue(view_.MODEL_P, 0.02);
-    const double i = EditValue(view_.MODEL_I, 0.005);
-    const double r = EditValue(view_.MODEL_R, 0.003);
-    const double pidI = EditValue(view_.PID_I, 0.3);
-    const double pidP = EditValue(view_.PID_P, 0.5);
-    const double pidD = EditValue(view_.PID_D, 0.2);
+    const double p = fieldValue(view_.MODEL_P, 0.02);
+    const double i = fieldValue(view_.MODEL_I, 0.005);
+    const double r = fieldValue(view_.MODEL_R, 0.003);
+    const double pidI = fieldValue(view_.PID_I, 0.3);
+    const double pidP = fieldValue(view_.PID_P, 0.5);
+    const double pidD = fieldValue(view_.PID_D, 0.2);
     const int corr = view_.PID_CORR ? view_.PID_CORR->itemIndex() : 1;
     const TemperatureScale& sc = state_.Temps;
     const double dt = kStep * 86400;
@@ -228,6 +231,8 @@ void Previews::OvenClearClick()
 
 void Previews::spin(QLineEdit* field, bool up)
 {
+    if (!field)
+        return;
     const double v = EditValue(field, 1);
     field->setText(Numbers::formatGeneral(up ? v * kSpinFactor : v / kSpinFactor, 3));
 }
