@@ -3,6 +3,7 @@
 #include <QBoxLayout>
 #include <QChildEvent>
 #include <QEvent>
+#include <QFont>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -93,6 +94,9 @@ protected:
 private:
     QWidget* owner_;
 };
+
+// The system's fixed-pitch font, falling back to any monospace face.
+QFont fixedFont();
 
 // Charts start white and bare; the subsystems that draw on them set up their series.
 void styleChart(QCustomPlot* chart);

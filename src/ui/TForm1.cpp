@@ -3,12 +3,24 @@
 #include "LayoutHelpers.h"
 #include "Widgets.h"
 
+#include <QFontDatabase>
 #include <QTabWidget>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <qcustomplot.h>
 
 namespace layout {
+
+QFont fixedFont()
+{
+    QFont f = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    const QFontMetrics m(f);
+    if (m.horizontalAdvance("iiii") != m.horizontalAdvance("MMMM")) {
+        f = QFont("Monospace");
+        f.setStyleHint(QFont::TypeWriter);
+    }
+    return f;
+}
 
 void styleChart(QCustomPlot* chart)
 {

@@ -4,7 +4,6 @@
 #include "Widgets.h"
 
 #include <QCheckBox>
-#include <QFontDatabase>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -20,7 +19,7 @@ void TForm1::buildLogPage()
     auto* page = column(TabLog, 0, 0);
     UI_NEW(Memo3, QPlainTextEdit);
     Memo3->setReadOnly(true);
-    Memo3->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    Memo3->setFont(fixedFont());
     Memo3->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     Memo3->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     page->addWidget(Memo3);
@@ -62,7 +61,7 @@ void TForm1::buildDebugPage()
     auto* page = new QGridLayout(TabDebug);
     page->setContentsMargins(4, 4, 4, 4);
     page->setSpacing(4);
-    const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    const QFont fixed = fixedFont();
 
     // Traffic trace.
     UI_NEW(Memo1, QPlainTextEdit);

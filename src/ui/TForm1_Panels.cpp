@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QStyle>
+#include <utility>
 
 using namespace layout;
 
@@ -23,9 +24,9 @@ void TForm1::buildProgramPanel()
     UI_NEW(ProgramLineNumber, QLabel, "Номер строки:");
     UI_NEW(ProgramTime, QLabel, "Время:");
     // Room for the texts the executor writes, so the buttons do not move while it runs.
-    ProgramState->setMinimumWidth(200);
-    ProgramLineNumber->setMinimumWidth(130);
-    ProgramTime->setMinimumWidth(130);
+    ProgramState->setMinimumWidth(170);
+    ProgramLineNumber->setMinimumWidth(120);
+    ProgramTime->setMinimumWidth(105);
     lay->addWidget(ProgramState);
     lay->addWidget(ProgramLineNumber);
     lay->addWidget(ProgramTime);
@@ -51,20 +52,25 @@ void TForm1::buildStatusPanel()
     StatusPanel->setFixedHeight(kStatusPanelHeight);
 
     auto* lay = row(4);
-    // The indicators end 5 px inside the right edge and stand 4 px apart.
-    lay->setContentsMargins(8, 0, 5, 2);
+    // The indicators end 5 px inside the right edge (1 px frame + 4 px) and stand 4 px apart.
+    lay->setContentsMargins(6, 0, 4, 2);
     StatusPanel->setLayout(lay);
 
     UI_NEW(StatusInside, QLabel, "В печи:");
     UI_NEW(StatusPower, QLabel, "Мощность:");
     UI_NEW(StatusTarget, QLabel, "Задание:");
     UI_NEW(StatusOutside, QLabel, "Снаружи:");
-    // Wide enough for "1100.0 °C" after the prefix, so the row does not jump every cycle.
-    for (QLabel* l : {StatusInside, StatusPower, StatusTarget, StatusOutside}) {
-        l->setMinimumWidth(l == StatusPower ? 96 : 112);
-        lay->addWidget(l);
+    // The four texts share what the indicators leave, in fixed proportions, so the row does
+    // not jump with every new value and long indicator captions squeeze the texts, never
+    // the indicators.
+    // The shares are the widths of the longest texts: "В печи: 1100.0 °C", "Мощность:100 %", ...
+    const std::pair<QLabel*, int> shares[] = {{StatusInside, 110}, {StatusPower, 107}, {StatusTarget, 122},
+                                              {StatusOutside, 110}};
+    for (const auto& [label, share] : shares) {
+        label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+        lay->addWidget(label, share);
     }
-    lay->addStretch(1);
+    lay->addSpacing(4);
 
     const auto indicator = [&](Panel*& panel, const char* panelName, QLabel*& label, const char* labelName,
                                const QString& text) {

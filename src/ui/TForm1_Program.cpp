@@ -3,7 +3,6 @@
 #include "TForm1.h"
 #include "Widgets.h"
 
-#include <QFontDatabase>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
@@ -33,15 +32,15 @@ void TForm1::buildProgramPage()
     // 2 heading rows and 199 program lines; column 0 holds the line numbers.
     UI_NEW(Prog, StringGrid, 5, 201, 2, 1);
     // The output texts of the last column line up only in a fixed-pitch font.
-    Prog->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    Prog->setFont(fixedFont());
     Prog->verticalHeader()->setDefaultSectionSize(QFontMetrics(Prog->font()).height() + 4);
     Prog->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     Prog->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    const int widths[] = {30, 48, 44, 24, 40};
+    const int widths[] = {28, 46, 46, 28, 40};
     for (int c = 0; c < 5; ++c)
         Prog->setColumnWidth(c, widths[c]);
     // Built-in headings until a language supplies its own.
-    const QStringList head0 = {"Стр.", "Темп.", "Время", "Звук", "Выход"};
+    const QStringList head0 = {"", "Темп", "Время", "Зв", "Вых"};
     const QStringList head1 = {"N", "°C", "мин", "#", "A  B"};
     for (int c = 0; c < 5; ++c) {
         Prog->setCell(c, 0, head0[c]);
@@ -51,15 +50,13 @@ void TForm1::buildProgramPage()
 
     UI_NEW(Panel3, Panel);
     Panel3->setFrameShape(QFrame::NoFrame);
-    auto* buttons = row(3);
-    Panel3->setLayout(buttons);
+    auto* buttons = grid(Panel3, 0, 3, 3);
     UI_NEW(KProgLoad, QPushButton, "Загрузить");
     UI_NEW(KProgSave, QPushButton, "Сохранить");
     UI_NEW(KProgClear, QPushButton, "Очистить");
-    for (QPushButton* b : {KProgLoad, KProgSave, KProgClear}) {
-        b->setMinimumWidth(10);
-        buttons->addWidget(b);
-    }
+    buttons->addWidget(KProgLoad, 0, 0);
+    buttons->addWidget(KProgSave, 0, 1);
+    buttons->addWidget(KProgClear, 1, 0, 1, 2);
     side->addWidget(Panel3);
 
     UI_NEW(Chart2, QCustomPlot);

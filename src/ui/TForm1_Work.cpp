@@ -31,7 +31,7 @@ Panel* colourPanel(Panel*& member, const char* name, int tag, const QColor& colo
     setTag(member, tag);
     member->setColor(colour);
     member->setFrameShadow(QFrame::Sunken);
-    member->setFixedSize(18, 14);
+    member->setFixedSize(16, 14);
     member->setCursor(Qt::PointingHandCursor);
     return member;
 }
@@ -53,14 +53,14 @@ void TForm1::buildWorkPage()
     UI_NEW(Panel2, Panel);
     Panel2->setFixedWidth(kWorkPanelWidth);
     Panel2->setFrameShape(QFrame::NoFrame);
-    auto* side = column(Panel2, 3, 3);
+    auto* side = column(Panel2, 2, 2);
     page->addWidget(Panel2);
 
     const QColor green(0, 128, 0);
 
     // Thermocouple channels 1..8 are series 7..14; 1-4 in the left column, 5-8 in the right.
     UI_NEW(InsideT, QGroupBox, " t в печи ");
-    auto* gi = grid(InsideT, 5, 2, 2);
+    auto* gi = grid(InsideT, 4, 2, 1);
     addPair(gi, 0, 0, seriesSwitch(CheckBox7, "CheckBox7", "1", 7, true), colourPanel(Panel22, "Panel22", 7, green));
     addPair(gi, 1, 0, seriesSwitch(CheckBox15, "CheckBox15", "2", 8, true), colourPanel(Panel23, "Panel23", 15, green));
     addPair(gi, 2, 0, seriesSwitch(CheckBox16, "CheckBox16", "3", 9, true), colourPanel(Panel24, "Panel24", 16, green));
@@ -76,7 +76,7 @@ void TForm1::buildWorkPage()
 
     // The regulator terms are recorded but their switches are never offered.
     UI_NEW(PIDGraph, QGroupBox, " PID-регулятор ");
-    auto* gp = grid(PIDGraph, 5, 2, 2);
+    auto* gp = grid(PIDGraph, 4, 2, 1);
     addPair(gp, 0, 0, seriesSwitch(CheckBox8, "CheckBox8", "P", 1, false),
             colourPanel(Panel21, "Panel21", 8, Colors::Blue));
     addPair(gp, 1, 0, seriesSwitch(CheckBox9, "CheckBox9", "I", 2, false),
@@ -89,7 +89,7 @@ void TForm1::buildWorkPage()
     side->addWidget(PIDGraph);
 
     UI_NEW(GeneralData, QGroupBox, " Общие данные ");
-    auto* gg = grid(GeneralData, 5, 2, 2);
+    auto* gg = grid(GeneralData, 4, 2, 1);
     addPair(gg, 0, 0, seriesSwitch(CheckBox13, "CheckBox13", "Мощность", 4, true),
             colourPanel(Panel17, "Panel17", 13, Colors::Red));
     addPair(gg, 1, 0, seriesSwitch(CheckBox12, "CheckBox12", "t - задание", 5, true),
@@ -102,7 +102,7 @@ void TForm1::buildWorkPage()
     side->addWidget(GeneralData);
 
     UI_NEW(GraphButtons, QGroupBox, " График ");
-    auto* gb = column(GraphButtons, 5, 3);
+    auto* gb = column(GraphButtons, 4, 3);
     UI_NEW(GraphSave, QPushButton, "Сохранить");
     UI_NEW(GraphClear, QPushButton, "Очистить");
     gb->addWidget(GraphSave);
@@ -110,7 +110,7 @@ void TForm1::buildWorkPage()
     side->addWidget(GraphButtons);
 
     UI_NEW(WattMeter, QGroupBox, " Ваттметр ");
-    auto* gw = column(WattMeter, 5, 1);
+    auto* gw = column(WattMeter, 4, 1);
     const auto meter = [&](QLabel*& label, const char* labelName, const QString& text, QLineEdit*& field,
                            const char* fieldName) {
         label = named<QLabel>(QString::fromLatin1(labelName), text);
@@ -120,7 +120,7 @@ void TForm1::buildWorkPage()
         gw->addWidget(label);
         gw->addWidget(field);
         if (&field != &Edit10)
-            gw->addSpacing(3);
+            gw->addSpacing(2);
     };
     meter(WPower, "WPower", "Мощность, кВт", CurPower, "CurPower");
     meter(WEnergy, "WEnergy", "Энергия, кВт*ч", Edit9, "Edit9");
