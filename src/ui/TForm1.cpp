@@ -1,3 +1,124 @@
 #include "TForm1.h"
 
-TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {}
+#include "LayoutHelpers.h"
+#include "Widgets.h"
+
+#include <QFontDatabase>
+#include <QTabWidget>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <qcustomplot.h>
+
+namespace layout {
+
+QFont fixedFont()
+{
+    QFont f = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    const QFontMetrics m(f);
+    if (m.horizontalAdvance("iiii") != m.horizontalAdvance("MMMM")) {
+        f = QFont("Monospace");
+        f.setStyleHint(QFont::TypeWriter);
+    }
+    return f;
+}
+
+void styleChart(QCustomPlot* chart)
+{
+    chart->setBackground(Qt::white);
+    chart->setMinimumSize(200, 150);
+    chart->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    chart->legend->setVisible(false);
+    chart->xAxis2->setVisible(false);
+    chart->yAxis2->setVisible(false);
+}
+
+}  // namespace layout
+
+TForm1::TForm1(QWidget* parent) : QMainWindow(parent)
+{
+    setObjectName("TForm1");
+    buildWindow();
+    buildTimers();
+    buildDialogs();
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::buildWindow()
+{
+    auto* central = new QWidget(this);
+    central->setObjectName("TForm1Client");
+    auto* layout = new QVBoxLayout(central);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+
+    buildProgramPanel();
+    buildStatusPanel();
+    buildPageControl();
+
+    layout->addWidget(ProgramPanel);
+    layout->addWidget(StatusPanel);
+    layout->addWidget(PageControl1, 1);
+    setCentralWidget(central);
+
+    // Group titles sit in the frame line, as on the classic desktop, which keeps the two
+    // narrow panels at the top readable at their fixed heights.
+    setStyleSheet("QGroupBox { border: 1px solid palette(mid); border-radius: 3px;"
+                  " margin-top: 7px; padding-top: 6px; }"
+                  "QGroupBox::title { subcontrol-origin: margin; subcontrol-position: top left;"
+                  " left: 5px; padding: 0px; }");
+
+    // The outer size includes the title bar and the frame, which the window system adds to
+    // the client area; allow the usual 8 x 34 px for them.
+    setMinimumSize(kMinOuterWidth - 8, kMinOuterHeight - 34);
+    resize(kClientWidth, kClientHeight);
+}
+
+void TForm1::buildPageControl()
+{
+    UI_NEW(PageControl1, QTabWidget);
+    buildWorkPage();
+    buildProgramPage();
+    buildOvenPage();
+    buildOptionsPage();
+    buildLogPage();
+    buildHelpPage();
+    buildDebugPage();
+
+    PageControl1->addTab(TabWork, "Работа");
+    PageControl1->addTab(TabEditProgram, "Ввод программы");
+    PageControl1->addTab(TabOven, "Печь");
+    PageControl1->addTab(TabOptions, "Настройка");
+    PageControl1->addTab(TabLog, "Лог");
+    PageControl1->addTab(TabHelp, "Справка");
+    PageControl1->addTab(TabDebug, "Отладка");
+    // The service page is built but never offered.
+    PageControl1->setTabVisible(PageControl1->indexOf(TabDebug), false);
+    PageControl1->setCurrentWidget(TabWork);
+}
+
+void TForm1::buildTimers()
+{
+    const auto timer = [this](QTimer*& member, const char* name, int interval) {
+        member = new QTimer(this);
+        member->setObjectName(QString::fromLatin1(name));
+        member->setInterval(interval);
+    };
+    timer(InterfaceTimer, "InterfaceTimer", 2000);
+    timer(HardwareTimer, "HardwareTimer", 100);
+    timer(BreakTimer, "BreakTimer", 10 * 60 * 1000);
+    timer(ShutDownTimer, "ShutDownTimer", 1000);
+    timer(FlashTimer, "FlashTimer", 1000);
+    timer(TLogTimer, "TLogTimer", 1000);
+}
+
+void TForm1::buildDialogs()
+{
+    const QString programs = "Программы обжига (*.prg)|*.prg";
+    OpenDialog1 = {programs, "Загрузить программу обжига", "prg"};
+    SaveDialog1 = {programs, "Сохранить программу обжига", "prg"};
+    const QString ovens = "Конфигурации печи (*.ovn)|*.ovn";
+    OpenDialog2 = {ovens, "Загрузить конфигурацию печи", "ovn"};
+    SaveDialog2 = {ovens, "Сохранить конфигурацию печи", "ovn"};
+    OpenDialog3 = {"Звуковые файлы (*.wav)|*.wav|Все файлы (*.*)|*.*", "Звуковой файл", "wav"};
+}

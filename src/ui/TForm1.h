@@ -1,9 +1,357 @@
 #pragma once
 #include <QMainWindow>
+#include <QString>
 
-// The main window. (Layout pending.)
+class QCheckBox;
+class QComboBox;
+class QCustomPlot;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QRadioButton;
+class QSlider;
+class QTabWidget;
+class QTextBrowser;
+class QTimer;
+class QWidget;
+class Panel;
+class RadioGroup;
+class SpinButton;
+class StringGrid;
+
+// What a file dialog is opened with; the language switch replaces filter and title.
+// A filter is "Description|*.ext|Other|*.x".
+struct FileDialogSpec {
+    QString filter;
+    QString title;
+    QString defaultExt;
+};
+
+// The main window. The constructor only builds the controls; every control is a public
+// member named like its objectName, which is also its key in the settings and language files.
 class TForm1 : public QMainWindow {
     Q_OBJECT
 public:
     explicit TForm1(QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    // Window geometry at creation.
+    static constexpr int kClientWidth = 802;
+    static constexpr int kClientHeight = 558;
+    static constexpr int kMinOuterWidth = 790;
+    static constexpr int kMinOuterHeight = 592;
+    static constexpr int kProgramPanelHeight = 49;
+    static constexpr int kStatusPanelHeight = 34;
+    static constexpr int kWorkPanelWidth = 129;
+    static constexpr int kProgramPanelWidth = 211;
+    static constexpr int kOvenPanelWidth = 201;
+
+    // Gives each status indicator panel the width of its caption plus 6 px; the status
+    // layout keeps them packed from the right edge, 4 px apart and 5 px from the edge.
+    void packStatusIndicators();
+
+    // ---- Program panel (top) ----
+    QGroupBox* ProgramPanel = nullptr;
+    QLabel* ProgramState = nullptr;
+    QLabel* ProgramLineNumber = nullptr;
+    QLabel* ProgramTime = nullptr;
+    QPushButton* StartButton = nullptr;
+    QPushButton* StopButton = nullptr;
+    QPushButton* PrevButton = nullptr;
+    QPushButton* NextButton = nullptr;
+    QPushButton* PauseButton = nullptr;
+
+    // ---- Status panel ----
+    QGroupBox* StatusPanel = nullptr;
+    QLabel* StatusInside = nullptr;
+    QLabel* StatusPower = nullptr;
+    QLabel* StatusTarget = nullptr;
+    QLabel* StatusOutside = nullptr;
+    Panel* Panel4 = nullptr;
+    Panel* Panel7 = nullptr;
+    Panel* Panel8 = nullptr;
+    Panel* Panel31 = nullptr;
+    Panel* Panel9 = nullptr;
+    QLabel* ControllerIndicator = nullptr;
+    QLabel* ThermocoupleIndicator = nullptr;
+    QLabel* PhaseIndicator = nullptr;
+    QLabel* SensorIndicator = nullptr;
+    QLabel* ProgramIndicator = nullptr;
+
+    // ---- Main page control ----
+    QTabWidget* PageControl1 = nullptr;
+    QWidget* TabWork = nullptr;
+    QWidget* TabEditProgram = nullptr;
+    QWidget* TabOven = nullptr;
+    QWidget* TabOptions = nullptr;
+    QWidget* TabLog = nullptr;
+    QWidget* TabHelp = nullptr;
+    QWidget* TabDebug = nullptr;
+
+    // ---- Work page ----
+    Panel* Panel2 = nullptr;
+    QGroupBox* InsideT = nullptr;
+    QCheckBox* CheckBox7 = nullptr;
+    QCheckBox* CheckBox15 = nullptr;
+    QCheckBox* CheckBox16 = nullptr;
+    QCheckBox* CheckBox17 = nullptr;
+    QCheckBox* CheckBox18 = nullptr;
+    QCheckBox* CheckBox19 = nullptr;
+    QCheckBox* CheckBox20 = nullptr;
+    QCheckBox* CheckBox21 = nullptr;
+    Panel* Panel22 = nullptr;
+    Panel* Panel23 = nullptr;
+    Panel* Panel24 = nullptr;
+    Panel* Panel25 = nullptr;
+    Panel* Panel29 = nullptr;
+    Panel* Panel28 = nullptr;
+    Panel* Panel27 = nullptr;
+    Panel* Panel26 = nullptr;
+    QGroupBox* PIDGraph = nullptr;
+    QCheckBox* CheckBox8 = nullptr;
+    QCheckBox* CheckBox9 = nullptr;
+    QCheckBox* CheckBox10 = nullptr;
+    QCheckBox* CheckBox11 = nullptr;
+    Panel* Panel21 = nullptr;
+    Panel* Panel20 = nullptr;
+    Panel* Panel18 = nullptr;
+    Panel* Panel19 = nullptr;
+    QGroupBox* GeneralData = nullptr;
+    QCheckBox* CheckBox13 = nullptr;
+    QCheckBox* CheckBox12 = nullptr;
+    QCheckBox* CheckBox6 = nullptr;
+    QCheckBox* CheckBox1 = nullptr;
+    Panel* Panel17 = nullptr;
+    Panel* Panel16 = nullptr;
+    Panel* Panel15 = nullptr;
+    Panel* Panel30 = nullptr;
+    QGroupBox* GraphButtons = nullptr;
+    QPushButton* GraphSave = nullptr;
+    QPushButton* GraphClear = nullptr;
+    QGroupBox* WattMeter = nullptr;
+    QLabel* WPower = nullptr;
+    QLabel* WEnergy = nullptr;
+    QLabel* WCost = nullptr;
+    QLineEdit* CurPower = nullptr;
+    QLineEdit* Edit9 = nullptr;
+    QLineEdit* Edit10 = nullptr;
+    QCustomPlot* Chart1 = nullptr;
+
+    // ---- Program entry page ----
+    Panel* Panel1 = nullptr;
+    QLabel* KProgram = nullptr;
+    StringGrid* Prog = nullptr;
+    Panel* Panel3 = nullptr;  // button bar under the grid
+    QPushButton* KProgLoad = nullptr;
+    QPushButton* KProgSave = nullptr;
+    QPushButton* KProgClear = nullptr;
+    QCustomPlot* Chart2 = nullptr;
+
+    // ---- Kiln page ----
+    Panel* Panel6 = nullptr;
+    Panel* Panel5 = nullptr;  // file buttons bar
+    QPushButton* OvenSave = nullptr;
+    QPushButton* OvenLoad = nullptr;
+    QGroupBox* OvenGraph = nullptr;
+    QPushButton* OvenProgram = nullptr;
+    QPushButton* OvenModel = nullptr;
+    QPushButton* OvenClear = nullptr;
+    QPushButton* TC_Graph = nullptr;
+    QTabWidget* PageControl2 = nullptr;
+    QWidget* TabHeater = nullptr;
+    QWidget* TabThermoCouple = nullptr;
+    QWidget* TabRegulator = nullptr;
+    QWidget* TabSheet1 = nullptr;
+    QCustomPlot* Chart3 = nullptr;
+
+    // Heater page
+    QGroupBox* HMathModel = nullptr;
+    QLabel* Label7 = nullptr;  // "R:"
+    QLabel* Label8 = nullptr;  // "P:"
+    QLabel* Label9 = nullptr;  // "I:"
+    QLineEdit* MODEL_R = nullptr;
+    QLineEdit* MODEL_P = nullptr;
+    QLineEdit* MODEL_I = nullptr;
+    SpinButton* SpinButton4 = nullptr;  // MODEL_I
+    SpinButton* SpinButton5 = nullptr;  // MODEL_R
+    SpinButton* SpinButton6 = nullptr;  // MODEL_P
+    QPushButton* HModelCalc = nullptr;
+    QPushButton* HModelRun = nullptr;
+    QGroupBox* HeaterMaximum = nullptr;
+    QLabel* HMaxPower = nullptr;
+    QLabel* HMaxTemperature = nullptr;
+    QLineEdit* HeaterPower = nullptr;
+    QLineEdit* MAXTEMP = nullptr;
+    QLabel* HModelPower = nullptr;
+    QLineEdit* MODELPOWER = nullptr;
+    QLabel* Label32 = nullptr;  // "%"
+
+    // Thermocouple page
+    QLabel* Label38 = nullptr;  // channel
+    QComboBox* TC_Index = nullptr;
+    QLabel* Label12 = nullptr;  // name
+    QLineEdit* TC_Name = nullptr;
+    RadioGroup* ThermoCoupleType = nullptr;
+    QGroupBox* CalibrationBox = nullptr;
+    QLabel* Label25 = nullptr;  // zero point column heading
+    QLabel* Label26 = nullptr;  // gain point column heading
+    QLineEdit* TERM_Z = nullptr;
+    QLineEdit* TERM_ZT = nullptr;
+    QLineEdit* TERM_K = nullptr;
+    QLineEdit* TERM_KT = nullptr;
+    QPushButton* ReadCalibrationButton = nullptr;
+    QPushButton* WriteCalibrationButton = nullptr;
+
+    // Regulator page
+    RadioGroup* PowerRegulation = nullptr;
+    QGroupBox* PIDRegulator = nullptr;
+    QLabel* Label6 = nullptr;  // "P:"
+    QLabel* Label4 = nullptr;  // "I:"
+    QLabel* Label5 = nullptr;  // "D:"
+    QLineEdit* PID_P = nullptr;
+    QLineEdit* PID_I = nullptr;
+    QLineEdit* PID_D = nullptr;
+    SpinButton* SpinButton1 = nullptr;  // PID_P
+    SpinButton* SpinButton2 = nullptr;  // PID_I
+    SpinButton* SpinButton3 = nullptr;  // PID_D
+    QSlider* ManualPower = nullptr;
+    QLabel* Label28 = nullptr;  // "100"
+    QLabel* Label29 = nullptr;  // "50"
+    QLabel* Label48 = nullptr;  // "0"
+    RadioGroup* PID_CORR = nullptr;
+    QCheckBox* Fan1_Check = nullptr;
+    QCheckBox* Fan2_Check = nullptr;
+
+    // Thermocouple type table (tab not shown)
+    StringGrid* TCgrid = nullptr;
+
+    // ---- Settings page ----
+    QGroupBox* Misc = nullptr;
+    QCheckBox* RealTime = nullptr;
+    QLabel* Price = nullptr;
+    QLineEdit* EnergyCost = nullptr;
+    QCheckBox* READCALIBRATION = nullptr;
+    QGroupBox* DeviceBox = nullptr;
+    QPushButton* PortSelect = nullptr;
+    QRadioButton* InterfaceType = nullptr;
+    QRadioButton* SimButton = nullptr;
+    QLabel* Label37 = nullptr;  // "x" before the speed factor
+    QLineEdit* SIM_SPEED = nullptr;
+    QGroupBox* ShutDown = nullptr;
+    QLabel* SDControllerDisconnect = nullptr;
+    QLineEdit* PWR_DELAY = nullptr;
+    QLabel* Minutes1 = nullptr;
+    QLabel* SDTemperatureUnreachable = nullptr;
+    QLineEdit* IMPOSSIBLE = nullptr;
+    QLabel* Minutes2 = nullptr;
+    QLabel* TemperatureRange = nullptr;
+    QLineEdit* DEV = nullptr;
+    QLabel* Label47 = nullptr;  // unit beside DEV
+    QLabel* Emergency = nullptr;
+    QCheckBox* ShutDownCrash = nullptr;
+    QLabel* NormalShutdown = nullptr;
+    QCheckBox* ShutDownNormal = nullptr;
+    QGroupBox* EventSounds = nullptr;
+    QLineEdit* WAV1 = nullptr;
+    QLineEdit* WAV2 = nullptr;
+    QLineEdit* WAV3 = nullptr;
+    QLineEdit* WAV4 = nullptr;
+    QLineEdit* WAV5 = nullptr;
+    QLineEdit* WAV6 = nullptr;
+    QPushButton* Button14 = nullptr;  // "..." for WAV1, tag 1
+    QPushButton* Button19 = nullptr;  // WAV2, tag 2
+    QPushButton* Button22 = nullptr;  // WAV3, tag 3
+    QPushButton* Button21 = nullptr;  // WAV4, tag 4
+    QPushButton* Button25 = nullptr;  // WAV5, tag 5
+    QPushButton* Button28 = nullptr;  // WAV6, tag 6
+    QPushButton* Sound1 = nullptr;
+    QPushButton* Sound2 = nullptr;
+    QPushButton* Sound3 = nullptr;
+    QPushButton* Sound4 = nullptr;
+    QPushButton* Sound5 = nullptr;
+    QPushButton* Alarm = nullptr;
+    RadioGroup* Scale = nullptr;
+    QGroupBox* Language = nullptr;
+    QRadioButton* English = nullptr;
+    QRadioButton* Russian = nullptr;
+    QRadioButton* Other = nullptr;
+    QLineEdit* OtherLang = nullptr;
+
+    // ---- Log page ----
+    QPlainTextEdit* Memo3 = nullptr;
+
+    // ---- Help page ----
+    Panel* Panel10 = nullptr;
+    QPushButton* HelpProgram = nullptr;
+    QPushButton* HelpBack = nullptr;
+    QPushButton* HelpForward = nullptr;
+    QPushButton* InternetSite = nullptr;
+    QPushButton* HelpHardware = nullptr;
+    QPushButton* HelpMaterials = nullptr;
+    QTextBrowser* WebBrowser1 = nullptr;
+
+    // ---- Service page (tab not shown) ----
+    QPlainTextEdit* Memo1 = nullptr;
+    QCheckBox* CheckBox4 = nullptr;
+    QPushButton* Button2 = nullptr;
+    QPlainTextEdit* Memo2 = nullptr;
+    QLabel* Label10 = nullptr;  // address
+    QLabel* Label44 = nullptr;  // length
+    QLabel* Label43 = nullptr;  // data
+    QLineEdit* Edit2 = nullptr;
+    QLineEdit* Edit3 = nullptr;
+    QLineEdit* Edit4 = nullptr;
+    QPushButton* Button20 = nullptr;      // dump RAM
+    QPushButton* DumpNVButton = nullptr;  // dump NV
+    QPushButton* Button23 = nullptr;      // read NV register
+    QPushButton* Button5 = nullptr;       // write RAM
+    QPushButton* Button15 = nullptr;      // write NV
+    QPushButton* Button24 = nullptr;      // write NV register
+    StringGrid* DebugGrid = nullptr;
+    QLabel* Label1 = nullptr;   // controller tick
+    QLabel* Label2 = nullptr;   // mains frequency
+    QLabel* Label3 = nullptr;   // mains duty
+    QLabel* Label13 = nullptr;  // last thermocouple sum
+    QLabel* Label45 = nullptr;  // lost cycles
+
+    // ---- Timers (created stopped) ----
+    QTimer* InterfaceTimer = nullptr;
+    QTimer* HardwareTimer = nullptr;
+    QTimer* BreakTimer = nullptr;
+    QTimer* ShutDownTimer = nullptr;
+    QTimer* FlashTimer = nullptr;
+    QTimer* TLogTimer = nullptr;
+
+    // ---- File dialogs ----
+    FileDialogSpec OpenDialog1;  // program, load
+    FileDialogSpec SaveDialog1;  // program, save
+    FileDialogSpec OpenDialog2;  // oven configuration, load
+    FileDialogSpec SaveDialog2;  // oven configuration, save
+    FileDialogSpec OpenDialog3;  // sound file
+
+private:
+    void buildWindow();
+    void buildProgramPanel();
+    void buildStatusPanel();
+    void buildPageControl();
+    void buildWorkPage();
+    void buildProgramPage();
+    void buildOvenPage();
+    void buildHeaterPage();
+    void buildThermoCouplePage();
+    void buildRegulatorPage();
+    void buildThermocoupleTablePage();
+    void buildOptionsPage();
+    void buildLogPage();
+    void buildHelpPage();
+    void buildDebugPage();
+    void buildTimers();
+    void buildDialogs();
+
+    // ====================================================================================
+    // Subsystems and handlers are added below this line.
+    // ====================================================================================
+public:
 };

@@ -1,0 +1,96 @@
+// The program panel and the status panel across the top of the window.
+#include "LayoutHelpers.h"
+#include "TForm1.h"
+#include "Widgets.h"
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QStyle>
+#include <utility>
+
+using namespace layout;
+
+void TForm1::buildProgramPanel()
+{
+    UI_NEW(ProgramPanel, QGroupBox, " Программа ");
+    ProgramPanel->setFixedHeight(kProgramPanelHeight);
+
+    auto* lay = row(6);
+    lay->setContentsMargins(8, 0, 6, 2);
+    ProgramPanel->setLayout(lay);
+
+    UI_NEW(ProgramState, QLabel, "Программа:");
+    UI_NEW(ProgramLineNumber, QLabel, "Номер строки:");
+    UI_NEW(ProgramTime, QLabel, "Время:");
+    // Room for the texts the executor writes, so the buttons do not move while it runs.
+    ProgramState->setMinimumWidth(170);
+    ProgramLineNumber->setMinimumWidth(120);
+    ProgramTime->setMinimumWidth(105);
+    lay->addWidget(ProgramState);
+    lay->addWidget(ProgramLineNumber);
+    lay->addWidget(ProgramTime);
+    lay->addStretch(1);
+
+    const auto button = [&](QPushButton*& member, const char* name, const QString& text, QStyle::StandardPixmap icon) {
+        member = named<QPushButton>(QString::fromLatin1(name), text);
+        member->setIcon(style()->standardIcon(icon));
+        member->setMinimumWidth(72);
+        lay->addWidget(member);
+    };
+    button(StartButton, "StartButton", "Старт", QStyle::SP_MediaPlay);
+    button(StopButton, "StopButton", "Стоп", QStyle::SP_MediaStop);
+    button(PauseButton, "PauseButton", "Пауза", QStyle::SP_MediaPause);
+    button(PrevButton, "PrevButton", "Пред.", QStyle::SP_MediaSeekBackward);
+    button(NextButton, "NextButton", "След.", QStyle::SP_MediaSeekForward);
+    PauseButton->setVisible(false);
+}
+
+void TForm1::buildStatusPanel()
+{
+    UI_NEW(StatusPanel, QGroupBox, " Статус ");
+    StatusPanel->setFixedHeight(kStatusPanelHeight);
+
+    auto* lay = row(4);
+    // The indicators end 5 px inside the right edge (1 px frame + 4 px) and stand 4 px apart.
+    lay->setContentsMargins(6, 0, 4, 2);
+    StatusPanel->setLayout(lay);
+
+    UI_NEW(StatusInside, QLabel, "В печи:");
+    UI_NEW(StatusPower, QLabel, "Мощность:");
+    UI_NEW(StatusTarget, QLabel, "Задание:");
+    UI_NEW(StatusOutside, QLabel, "Снаружи:");
+    // The four texts share what the indicators leave, in fixed proportions, so the row does
+    // not jump with every new value and long indicator captions squeeze the texts, never
+    // the indicators.
+    // The shares are the widths of the longest texts: "В печи: 1100.0 °C", "Мощность:100 %", ...
+    const std::pair<QLabel*, int> shares[] = {{StatusInside, 110}, {StatusPower, 107}, {StatusTarget, 122},
+                                              {StatusOutside, 110}};
+    for (const auto& [label, share] : shares) {
+        label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+        lay->addWidget(label, share);
+    }
+    lay->addSpacing(4);
+
+    const auto indicator = [&](Panel*& panel, const char* panelName, QLabel*& label, const char* labelName,
+                               const QString& text) {
+        panel = named<Panel>(QString::fromLatin1(panelName));
+        label = named<QLabel>(QString::fromLatin1(labelName), text);
+        panel->setLabel(label);
+        panel->layout()->setContentsMargins(0, 0, 0, 0);
+        panel->setColor(Colors::Grey);
+        lay->addWidget(panel);
+    };
+    indicator(Panel4, "Panel4", ControllerIndicator, "ControllerIndicator", "Controller");
+    indicator(Panel7, "Panel7", ThermocoupleIndicator, "ThermocoupleIndicator", "Thermocouple");
+    indicator(Panel8, "Panel8", PhaseIndicator, "PhaseIndicator", "Phase");
+    indicator(Panel31, "Panel31", SensorIndicator, "SensorIndicator", "Sensor");
+    indicator(Panel9, "Panel9", ProgramIndicator, "ProgramIndicator", "Program");
+    packStatusIndicators();
+}
+
+void TForm1::packStatusIndicators()
+{
+    for (Panel* p : {Panel4, Panel7, Panel8, Panel31, Panel9})
+        p->setFixedWidth(p->label()->sizeHint().width() + 6);
+}
