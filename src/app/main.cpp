@@ -1,3 +1,4 @@
+#include "QtServices.h"
 #include "TForm1.h"
 
 #include <QApplication>
@@ -7,7 +8,13 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName("Fornaxel");
     QApplication::setApplicationDisplayName("Fornaxel");
-    TForm1 window;
+    SystemClock clock;
+    SystemRandom random;
+    QtDialogs dialogs;
+    QtSoundPlayer sound;
+    SystemPowerOff powerOff;
+    TForm1 window(AppServices{clock, random, dialogs, sound, powerOff, QString()});
+    dialogs.setParent(&window);
     window.show();
     return app.exec();
 }

@@ -34,12 +34,16 @@ void styleChart(QCustomPlot* chart)
 
 }  // namespace layout
 
-TForm1::TForm1(QWidget* parent) : QMainWindow(parent)
+TForm1::TForm1(AppServices services, QWidget* parent)
+    : QMainWindow(parent), appFolderOverride_(services.appFolder), services_(services)
 {
     setObjectName("TForm1");
     buildWindow();
     buildTimers();
     buildDialogs();
+    createSubsystems();
+    connectHandlers();
+    FormCreate();
 }
 
 TForm1::~TForm1() = default;

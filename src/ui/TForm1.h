@@ -1,6 +1,26 @@
 #pragma once
+#include "AppServices.h"
+#include "ControlCycle.h"
+#include "EnergyMeter.h"
+#include "EventLog.h"
+#include "Executor.h"
+#include "FaultSupervisor.h"
+#include "Guard.h"
+#include "IniFile.h"
+#include "KilnState.h"
+#include "MessageTable.h"
+#include "Previews.h"
+#include "ProgramEditor.h"
+#include "ProgramFile.h"
+#include "ProgramTable.h"
+#include "Regulator.h"
+#include "Simulator.h"
+#include "TForm2.h"
+#include "TemperatureChart.h"
+
 #include <QMainWindow>
 #include <QString>
+#include <memory>
 
 class QCheckBox;
 class QComboBox;
@@ -34,7 +54,7 @@ struct FileDialogSpec {
 class TForm1 : public QMainWindow {
     Q_OBJECT
 public:
-    explicit TForm1(QWidget* parent = nullptr);
+    explicit TForm1(AppServices services, QWidget* parent = nullptr);
     ~TForm1() override;
 
     // Window geometry at creation.
@@ -351,7 +371,71 @@ private:
     void buildDialogs();
 
     // ====================================================================================
-    // Subsystems and handlers are added below this line.
+    // Subsystems and handlers.
     // ====================================================================================
 public:
+    // ---- Kiln state and subsystems (created after the controls) ----
+    KilnState state;
+    MessageTable texts;
+    IniFile settings;
+    std::unique_ptr<EventLog> log;
+    std::unique_ptr<ProgramTable> program;
+    std::unique_ptr<FaultSupervisor> faults;
+    std::unique_ptr<Regulator> regulator;
+    std::unique_ptr<Simulator> simulator;
+    std::unique_ptr<EnergyMeter> meter;
+    std::unique_ptr<TemperatureChart> chart;
+    std::unique_ptr<ProgramEditor> editor;
+    std::unique_ptr<ProgramFile> programFile;
+    std::unique_ptr<Previews> previews;
+    std::unique_ptr<Executor> executor;
+    std::unique_ptr<ControlCycle> cycle;
+    std::unique_ptr<TForm2> Form2;  // the shutdown dialog, a window of its own
+    bool SettingsApplied = false;
+    bool OvenChanged = false;
+
+    // ---- Start-up and close ----
+    void FormCreate();
+    void FormStorage1RestorePlacement();
+    void LangSet(const QString& name);
+    void LangCorr();
+    void PlaySound(int n);
+    QString DeviceNameStr() const;
+
+    // ---- Handlers ----
+    void InterfaceTimerTimer();
+    void FlashTimerTimer();
+    void BreakTimerTimer();
+    void ShutDownTimerTimer();
+    void TLogTimerTimer();
+    void StartButtonClick();
+    void StopButtonClick();
+    void PauseButtonClick();
+    void PrevButtonClick();
+    void NextButtonClick();
+
+protected:
+    void showEvent(QShowEvent* e) override;
+    void closeEvent(QCloseEvent* e) override;
+
+private:
+    void createSubsystems();
+    void connectHandlers();
+    void connectWorkPage();
+    void connectProgramPage();
+    void connectOvenPage();
+    void connectOptionsPage();
+    void applyStoredControls();
+    void startTimers();
+    void closeSequence();
+    QString appFolderOverride_;
+    AppServices services_;
+    bool restored_ = false;
+    bool closing_ = false;
+    // Runs a handler under the standard error report.
+    template <class F>
+    void guardedCall(F&& f)
+    {
+        guarded(services_.dialogs, std::forward<F>(f));
+    }
 };

@@ -1,3 +1,6 @@
+#include <QFile>
+#include "TestServices.h"
+#include <QTemporaryDir>
 #include "SpinButton.h"
 #include "TForm1.h"
 #include "Widgets.h"
@@ -55,7 +58,19 @@ void expectKind(TForm1& form, const char* kind, const std::vector<Control>& cont
 
 class TForm1Layout : public ::testing::Test {
 protected:
-    void SetUp() override { form = std::make_unique<TForm1>(); }
+    FakeClock clock;
+    FakeRandom random;
+    FakeDialogs dialogs;
+    FakeSoundPlayer sound;
+    RecordingPowerOff powerOff;
+    QTemporaryDir dir;
+    void SetUp() override
+    {
+        // A program folder as the build lays it out, so the window comes up as on a first start.
+        for (const char* name : {"English.lng", "term.ini"})
+            QFile::copy(QString(FORNAXEL_DATA_DIR) + "/" + name, dir.path() + "/" + name);
+        form = std::make_unique<TForm1>(AppServices{clock, random, dialogs, sound, powerOff, dir.path()});
+    }
     void showOn(QWidget* page)
     {
         form->show();

@@ -1,0 +1,77 @@
+// The whole control cycle (simulator, executor, regulator, meter, chart with its "Range"
+// extremes) at the start of a recording and with a day of points already in the chart.
+#include "TForm1.h"
+
+#include <QApplication>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <benchmark/benchmark.h>
+
+namespace {
+
+class QuietDialogs : public Dialogs {
+public:
+    bool askYesNo(const QString&, const QString&) override { return false; }
+    void showMessage(const QString&, const QString&) override {}
+    void showError(const QString&) override {}
+    QString openFile(const QString&, const QString&, const QString&, const QString&, const QString&) override { return {}; }
+    QString saveFile(const QString&, const QString&, const QString&, const QString&, const QString&) override { return {}; }
+    QColor chooseColor(const QColor& c) override { return c; }
+};
+class NoSound : public SoundPlayer {
+public:
+    void play(const QString&) override {}
+    void stop() override {}
+};
+class NoPowerOff : public PowerOff {
+public:
+    void requestPowerOff() override {}
+};
+class FixedClock : public Clock {
+public:
+    double now() const override { return 45366.25; }
+};
+class CountingRandom : public Random {
+public:
+    int uniform(int count) override { return int((++n_ * 2654435761u) % unsigned(count)); }
+
+private:
+    unsigned n_ = 0;
+};
+
+void runCycles(benchmark::State& st, int prefill)
+{
+    QTemporaryDir dir;
+    FixedClock clock;
+    CountingRandom random;
+    QuietDialogs dialogs;
+    NoSound sound;
+    NoPowerOff powerOff;
+    TForm1 form(AppServices{clock, random, dialogs, sound, powerOff, dir.path()});
+    form.FormStorage1RestorePlacement();
+    form.InterfaceTimer->stop();
+    form.HardwareTimer->stop();
+    form.FlashTimer->stop();
+    for (int i = 0; i < prefill; ++i)
+        form.InterfaceTimerTimer();
+    for (auto _ : st)
+        form.InterfaceTimerTimer();
+}
+
+void BM_CycleAtStart(benchmark::State& st) { runCycles(st, 0); }
+void BM_CycleAfterADay(benchmark::State& st) { runCycles(st, 43200); }
+
+}  // namespace
+
+BENCHMARK(BM_CycleAtStart)->Iterations(5000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_CycleAfterADay)->Iterations(5000)->Unit(benchmark::kMicrosecond);
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,15 @@
+#pragma once
+#include "Services.h"
+
+#include <QString>
+
+// The outside world as the main window sees it. main() passes the real services; tests
+// pass doubles and a program folder of their own.
+struct AppServices {
+    Clock& clock;
+    Random& random;
+    Dialogs& dialogs;
+    SoundPlayer& sound;
+    PowerOff& powerOff;
+    QString appFolder;  // empty: the executable's folder
+};

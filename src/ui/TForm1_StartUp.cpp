@@ -1,0 +1,246 @@
+// Creation, start-up restore, language switching, the timers' handlers and the close.
+#include "TForm1.h"
+
+#include "AppInfo.h"
+#include "Pid.h"
+#include "Widgets.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTextBrowser>
+#include <QTimer>
+#include <qcustomplot.h>
+
+namespace {
+const QString kSection = "TForm1";
+}
+
+void TForm1::FormCreate()
+{
+    SettingsApplied = false;
+    GetAppInfo(state);
+    if (!appFolderOverride_.isEmpty())
+        state.AppFolder = appFolderOverride_;
+    texts.setFolder(state.AppFolder);
+    settings.load(state.AppFolder + "/term.ini");
+    texts.LangInit();
+    PidReset(state.Pid);
+    simulator->ModelInit();
+    cycle->InitState();  // clock, hand-over flags and the device records (after the model)
+    faults->ShutdownCountdown = 30;
+    regulator->PowerRegulationClick();
+}
+
+QString TForm1::DeviceNameStr() const { return state.simulated() ? "Simulator" : "Ardentor PC"; }
+
+void TForm1::applyStoredControls()
+{
+    // The stored values this build knows; a value that does not convert stops the list.
+    try {
+        RealTime->setChecked(settings.readBool(kSection, "RealTime_Checked", true));
+        SIM_SPEED->setText(settings.readString(kSection, "SIM_SPEED_Text", SIM_SPEED->text()));
+        const bool controller = settings.readBool(kSection, "InterfaceType_Checked", false);
+        (controller ? InterfaceType : SimButton)->setChecked(true);
+        OtherLang->setText(settings.readString(kSection, "OtherLang_Text", OtherLang->text()));
+        if (settings.readBool(kSection, "English_Checked", false)) {
+            English->setChecked(true);
+            LangSet("English");
+        } else if (settings.readBool(kSection, "Russian_Checked", false)) {
+            Russian->setChecked(true);
+            LangSet("Russian");
+        } else if (settings.readBool(kSection, "Other_Checked", false)) {
+            Other->setChecked(true);
+            LangSet(OtherLang->text());
+        }
+        Scale->setItemIndex(settings.readInteger(kSection, "Scale_ItemIndex", 0));
+    } catch (const std::exception&) {
+        // Silent, as a first start with a damaged settings file should still come up.
+    }
+}
+
+void TForm1::FormStorage1RestorePlacement()
+{
+    applyStoredControls();
+    state.Temps.TempScale = std::max(0, Scale->itemIndex());
+    LangCorr();
+    state.PolThreshold = 5;
+    const SimulatorTiming timing = SimulatorTiming::read(SIM_SPEED);
+    state.SimSpeed = timing.SimSpeed;
+    state.SimStep = 2.0 / 86400;
+    state.InterfaceMode = InterfaceType->isChecked() ? 0 : 1;
+    setWindowTitle("Fornaxel - " + DeviceNameStr());
+    log->TLogStart();
+    if (state.simulated()) {
+        HardwareTimer->setInterval(timing.HardwareInterval);
+        InterfaceTimer->setInterval(timing.InterfaceInterval);
+    } else {
+        HardwareTimer->setInterval(SimulatorTiming::kControllerHardwareMs);
+        InterfaceTimer->setInterval(SimulatorTiming::kControllerInterfaceMs);
+    }
+    const QString programName =
+        settings.readString(kSection, "PROGRAM", state.AppFolder + "/Prog/Prog1.prg");
+    try {
+        programFile->SetFileName(programName);
+        programFile->Load(programName);
+    } catch (const std::exception& e) {
+        services_.dialogs.showError(QString::fromUtf8(e.what()));
+    }
+    editor->SetProgChanged(false);
+    executor->Prog_init();
+    log->TLogX("PID: P=" + PID_P->text() + "; I=" + PID_I->text() + "; D=" + PID_D->text());
+    if (state.simulated())
+        log->TLogLS("LogModel", ": P=" + MODEL_P->text() + "; R=" + MODEL_R->text() + "; I=" + MODEL_I->text());
+    startTimers();
+    for (QCheckBox* box : {CheckBox1, CheckBox6, CheckBox7, CheckBox12, CheckBox13, CheckBox15, CheckBox16, CheckBox17,
+                           CheckBox18, CheckBox19, CheckBox20, CheckBox21})
+        chart->SetSeriesVisible(tagOf(box), box->isChecked());
+    for (Panel* panel : {Panel15, Panel16, Panel17, Panel18, Panel19, Panel20, Panel21, Panel22, Panel23, Panel24,
+                         Panel25, Panel26, Panel27, Panel28, Panel29, Panel30})
+        chart->ApplyPanelColor(panel);
+    chart->Redraw();
+    OvenChanged = false;
+    SettingsApplied = true;
+}
+
+void TForm1::startTimers()
+{
+    HardwareTimer->start();
+    InterfaceTimer->start();
+    FlashTimer->start();
+}
+
+void TForm1::showEvent(QShowEvent* e)
+{
+    QMainWindow::showEvent(e);
+    if (restored_)
+        return;
+    restored_ = true;
+    guardedCall([&] { FormStorage1RestorePlacement(); });
+}
+
+void TForm1::LangSet(const QString& name)
+{
+    texts.LoadLng(name);
+    QHash<QString, QWidget*> byName;
+    for (QWidget* w : findChildren<QWidget*>())
+        if (!w->objectName().isEmpty() && !byName.contains(w->objectName().toLower()))
+            byName.insert(w->objectName().toLower(), w);
+    for (const QString& line : texts.lines()) {
+        const QString key = MessageTable::lineName(line);
+        QWidget* w = byName.value(key.toLower());
+        if (!w)
+            continue;
+        const QString caption = texts.LS(key);
+        if (auto* tabs = qobject_cast<QTabWidget*>(w->parentWidget() ? w->parentWidget()->parentWidget() : nullptr)) {
+            const int index = tabs->indexOf(w);
+            if (index >= 0) {
+                tabs->setTabText(index, caption);
+                continue;
+            }
+        }
+        if (auto* label = qobject_cast<QLabel*>(w))
+            label->setText(caption);
+        else if (auto* button = qobject_cast<QAbstractButton*>(w))
+            button->setText(caption);
+        else if (auto* group = qobject_cast<QGroupBox*>(w))
+            group->setTitle(caption);
+        else if (auto* panel = qobject_cast<Panel*>(w); panel && panel->label())
+            panel->setCaption(caption);
+    }
+    LangCorr();
+}
+
+void TForm1::LangCorr()
+{
+    const QString unit = state.Temps.Deg();
+    packStatusIndicators();
+    editor->SetHeaderRows();
+    HMaxTemperature->setText(texts.LS("HMaxTemperature1") + unit);
+    PortSelect->setText(texts.LS("Port"));
+    chart->SetAxisTitles(texts.LS("C1LeftAxis") + unit, texts.LS("C1BottomAxis"));
+    Chart2->yAxis->setLabel(texts.LS("C2LeftAxis") + unit);
+    Chart2->xAxis->setLabel(texts.LS("C2BottomAxis"));
+    Chart3->yAxis->setLabel(texts.LS("C3LeftAxis") + unit);
+    Chart3->xAxis->setLabel(texts.LS("C3BottomAxis"));
+    Label47->setText(unit);
+    ThermoCoupleType->setItems(texts.LS("ThermoCoupleTypes").split("\r\n"));
+    PowerRegulation->setItemText(1, texts.LS("PowerManual"));
+    PID_CORR->setItems(texts.LS("PID_Corrs").split("\r\n"));
+    OpenDialog1.filter = SaveDialog1.filter = texts.LS("KilningPrograms");
+    OpenDialog1.title = texts.LS("LoadKilningProgram");
+    SaveDialog1.title = texts.LS("SaveKilningProgram");
+    OpenDialog2.filter = SaveDialog2.filter = texts.LS("OvenConfigurations");
+    OpenDialog2.title = texts.LS("LoadOvenConfiguration");
+    SaveDialog2.title = texts.LS("SaveOvenConfiguration");
+    OpenDialog3.filter = texts.LS("SoundFiles");
+    OpenDialog3.title = texts.LS("SoundFile");
+    TC_Graph->setText(texts.LS("TabThermoCouple"));
+    const QString help = state.AppFolder + "/Help/" + texts.LS("HelpFolder") + "/Help.htm";
+    if (QFileInfo::exists(help))
+        WebBrowser1->setSource(QUrl::fromLocalFile(help));
+    Chart1->replot(QCustomPlot::rpQueuedReplot);
+    Chart2->replot(QCustomPlot::rpQueuedReplot);
+    Chart3->replot(QCustomPlot::rpQueuedReplot);
+}
+
+void TForm1::PlaySound(int n)
+{
+    const QLineEdit* fields[] = {WAV1, WAV2, WAV3, WAV4, WAV5, WAV6};
+    if (n < 1 || n > 6)
+        return;
+    QString name = fields[n - 1]->text();
+    if (name.isEmpty())
+        return;
+    if (QFileInfo(name).isRelative())
+        name = state.AppFolder + "/Sounds/" + name;
+    if (QFileInfo::exists(name))
+        services_.sound.play(name);  // sounds fail silently
+}
+
+void TForm1::InterfaceTimerTimer() { guardedCall([&] { cycle->WorkInterface(); }); }
+void TForm1::FlashTimerTimer() { guardedCall([&] { faults->FlashTimerTimer(); }); }
+void TForm1::BreakTimerTimer() { guardedCall([&] { faults->BreakTimerTimer(); }); }
+void TForm1::ShutDownTimerTimer() { guardedCall([&] { faults->ShutDownTimerTimer(); }); }
+void TForm1::TLogTimerTimer() { guardedCall([&] { log->TLogTimerTimer(); }); }
+void TForm1::StartButtonClick() { guardedCall([&] { executor->StartButtonClick(); }); }
+void TForm1::StopButtonClick() { guardedCall([&] { executor->StopButtonClick(); }); }
+void TForm1::PauseButtonClick() { guardedCall([&] { executor->PauseButtonClick(); }); }
+void TForm1::PrevButtonClick() { guardedCall([&] { executor->PrevButtonClick(); }); }
+void TForm1::NextButtonClick() { guardedCall([&] { executor->NextButtonClick(); }); }
+
+void TForm1::closeSequence()
+{
+    InterfaceTimer->stop();
+    HardwareTimer->stop();
+    log->TLogLS("LogCloseProgram", "");
+    log->TLogTimerTimer();
+}
+
+void TForm1::closeEvent(QCloseEvent* e)
+{
+    if (closing_) {
+        QMainWindow::closeEvent(e);
+        return;
+    }
+    bool ok = false;
+    guardedCall([&] {
+        closeSequence();
+        ok = true;
+    });
+    if (!ok) {
+        e->ignore();  // the error was shown; the window stays open with the timers stopped
+        return;
+    }
+    closing_ = true;
+    if (Form2)
+        Form2->hide();
+    QMainWindow::closeEvent(e);
+}
