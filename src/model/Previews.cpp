@@ -1,5 +1,7 @@
 #include "Previews.h"
 
+#include "TimeAxisTicker.h"
+
 #include "DateTime.h"
 #include "Numbers.h"
 #include "Pid.h"
@@ -23,23 +25,6 @@ constexpr int kChamber = 3;
 
 // A field the window did not wire reads as its default.
 double fieldValue(QLineEdit* field, double fallback) { return field ? EditValue(field, fallback) : fallback; }
-
-// Ticks on whole clock steps from 0, labelled in the long time format like the points.
-class PreviewTimeTicker : public QCPAxisTicker {
-protected:
-    double getTickStep(const QCPRange& range) override
-    {
-        static constexpr double kSteps[] = {1,    2,    5,    10,    15,    30,    60,    120,   300,
-                                            600,  900,  1800, 3600,  7200,  10800, 14400, 21600, 43200};
-        const double seconds = range.size() * 86400.0 / std::max(1, tickCount());
-        for (double s : kSteps)
-            if (s >= seconds)
-                return s / 86400.0;
-        return std::ceil(seconds / 86400.0);
-    }
-    int getSubTickCount(double) override { return 0; }
-    QString getTickLabel(double tick, const QLocale&, QChar, int) override { return DateTime::longTime(tick); }
-};
 
 }  // namespace
 
@@ -75,7 +60,7 @@ Previews::Previews(KilnState& state, const MessageSource& texts, const ProgramTa
     p->plotLayout()->insertRow(0);
     title_ = new QCPTextElement(p, QString());
     p->plotLayout()->addElement(0, 0, title_);
-    p->xAxis->setTicker(QSharedPointer<QCPAxisTicker>(new PreviewTimeTicker));
+    p->xAxis->setTicker(QSharedPointer<QCPAxisTicker>(new TimeAxisTicker([](double t) { return DateTime::longTime(t); })));
     const QColor colors[kSeriesCount] = {QColor(255, 128, 64), QColor(0, 128, 0), QColor(255, 0, 0),
                                          QColor(0, 0, 255)};
     for (int s = 0; s < kSeriesCount; ++s) {
@@ -108,8 +93,8 @@ void Previews::begin()
     if (hooks_.ovenFileName)
         title_->setText(hooks_.ovenFileName());
     // Another drawing on this chart (the thermocouple curve) may have put its own ticker.
-    if (!dynamic_cast<PreviewTimeTicker*>(plot_->xAxis->ticker().data()))
-        plot_->xAxis->setTicker(QSharedPointer<QCPAxisTicker>(new PreviewTimeTicker));
+    if (!dynamic_cast<TimeAxisTicker*>(plot_->xAxis->ticker().data()))
+        plot_->xAxis->setTicker(QSharedPointer<QCPAxisTicker>(new TimeAxisTicker([](double t) { return DateTime::longTime(t); })));
 }
 
 // The headroom point keeps the top of the axis 10 units above the curves.

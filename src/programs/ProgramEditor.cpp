@@ -1,5 +1,7 @@
 #include "ProgramEditor.h"
 
+#include "TimeAxisTicker.h"
+
 #include "DateTime.h"
 #include "Numbers.h"
 #include "ProgramTable.h"
@@ -12,24 +14,6 @@
 #include <qcustomplot.h>
 
 namespace {
-
-// Tick spacings of the time axis, in minutes: whole clock steps rather than decimal days.
-constexpr double kTickMinutes[] = {1, 2, 5, 10, 15, 20, 30, 60, 120, 180, 240, 360, 480, 720, 1440};
-
-// Labels the time axis (days from the program start) in the long time format; the labels
-// follow the time of day, so they start again from 0 after 24 hours.
-class LongTimeTicker : public QCPAxisTicker {
-protected:
-    double getTickStep(const QCPRange& range) override
-    {
-        const double wanted = range.size() / std::max(1, tickCount());
-        for (double minutes : kTickMinutes)
-            if (minutes * DateTime::kMinute >= wanted)
-                return minutes * DateTime::kMinute;
-        return std::ceil(wanted);  // whole days
-    }
-    QString getTickLabel(double tick, const QLocale&, QChar, int) override { return DateTime::longTime(tick); }
-};
 
 int outPosition(const QString& text)
 {
@@ -59,7 +43,7 @@ ProgramEditor::ProgramEditor(KilnState& state, const MessageSource& texts, Event
         titleElement_ = new QCPTextElement(chart, QString());
         layout->addElement(0, 0, titleElement_);
     }
-    chart->xAxis->setTicker(QSharedPointer<QCPAxisTicker>(new LongTimeTicker));
+    chart->xAxis->setTicker(QSharedPointer<QCPAxisTicker>(new TimeAxisTicker([](double t) { return DateTime::longTime(t); })));
 }
 
 ProgramEditor::~ProgramEditor() = default;

@@ -1,5 +1,7 @@
 #include "TemperatureChart.h"
 
+#include "TimeAxisTicker.h"
+
 #include "DateTime.h"
 #include "TemperatureText.h"
 #include "Widgets.h"
@@ -70,41 +72,6 @@ double limitTerm(double v)
     return v;
 }
 
-// Time axis over date-time numbers: ticks on whole clock steps counted from an origin
-// (midnight for clock time, the recording start for elapsed time), labelled by the same
-// function that labels the points.
-class TimeAxisTicker : public QCPAxisTicker {
-public:
-    TimeAxisTicker(std::function<QString(double)> label, std::function<double()> origin)
-        : label_(std::move(label)), origin_(std::move(origin))
-    {
-    }
-
-    void generate(const QCPRange& range, const QLocale& locale, QChar formatChar, int precision,
-                  QVector<double>& ticks, QVector<double>* subTicks, QVector<QString>* tickLabels) override
-    {
-        setTickOrigin(origin_ ? origin_() : 0.0);
-        QCPAxisTicker::generate(range, locale, formatChar, precision, ticks, subTicks, tickLabels);
-    }
-
-protected:
-    double getTickStep(const QCPRange& range) override
-    {
-        static constexpr double kSteps[] = {1,    2,    5,    10,    15,    30,    60,    120,   300,
-                                            600,  900,  1800, 3600,  7200,  10800, 14400, 21600, 43200};
-        const double seconds = range.size() * 86400.0 / std::max(1, tickCount());
-        for (double s : kSteps)
-            if (s >= seconds)
-                return s / 86400.0;
-        return std::ceil(seconds / 86400.0);  // whole days
-    }
-    int getSubTickCount(double) override { return 0; }
-    QString getTickLabel(double tick, const QLocale&, QChar, int) override { return label_(tick); }
-
-private:
-    std::function<QString(double)> label_;
-    std::function<double()> origin_;
-};
 
 }  // namespace
 

@@ -152,8 +152,8 @@ void TForm1::LangSet(const QString& name)
             button->setText(caption);
         else if (auto* group = qobject_cast<QGroupBox*>(w))
             group->setTitle(caption);
-        else if (auto* panel = qobject_cast<Panel*>(w); panel && panel->label())
-            panel->setCaption(caption);
+        else if (auto* panel = qobject_cast<Panel*>(w); panel && panel->label() && panel->label()->objectName().isEmpty())
+            panel->setCaption(caption);  // an indicator's named label carries its own entry
     }
     LangCorr();
 }
