@@ -9,6 +9,7 @@
 #include "IniFile.h"
 #include "KilnState.h"
 #include "MessageTable.h"
+#include "OvenFile.h"
 #include "Previews.h"
 #include "ProgramEditor.h"
 #include "ProgramFile.h"
@@ -388,11 +389,11 @@ public:
     std::unique_ptr<ProgramEditor> editor;
     std::unique_ptr<ProgramFile> programFile;
     std::unique_ptr<Previews> previews;
+    std::unique_ptr<OvenFile> ovenFile;
     std::unique_ptr<Executor> executor;
     std::unique_ptr<ControlCycle> cycle;
     std::unique_ptr<TForm2> Form2;  // the shutdown dialog, a window of its own
     bool SettingsApplied = false;
-    bool OvenChanged = false;
 
     // ---- Start-up and close ----
     void FormCreate();

@@ -95,6 +95,9 @@ void TForm1::FormStorage1RestorePlacement()
     }
     editor->SetProgChanged(false);
     executor->Prog_init();
+    const QString ovenName = settings.readString(kSection, "OVEN", state.AppFolder + "/Oven/Oven1.ovn");
+    ovenFile->SetFileName(ovenName);
+    ovenFile->LoadAtStartUp(ovenName);
     log->TLogX("PID: P=" + PID_P->text() + "; I=" + PID_I->text() + "; D=" + PID_D->text());
     if (state.simulated())
         log->TLogLS("LogModel", ": P=" + MODEL_P->text() + "; R=" + MODEL_R->text() + "; I=" + MODEL_I->text());
@@ -106,7 +109,8 @@ void TForm1::FormStorage1RestorePlacement()
                          Panel25, Panel26, Panel27, Panel28, Panel29, Panel30})
         chart->ApplyPanelColor(panel);
     chart->Redraw();
-    OvenChanged = false;
+    previews->DrawTestProgram();
+    ovenFile->SetOvenChanged(false);
     SettingsApplied = true;
 }
 

@@ -72,8 +72,17 @@ void TForm1::createSubsystems()
     pv.PID_D = PID_D;
     pv.PID_CORR = PID_CORR;
     PreviewsHooks ph;
-    ph.setOvenChanged = [this] { OvenChanged = true; };
+    ph.setOvenChanged = [this] {
+        if (ovenFile)
+            ovenFile->SetOvenChanged(true);
+    };
+    ph.ovenFileName = [this] { return ovenFile ? ovenFile->FileName() : QString(); };
     previews = std::make_unique<Previews>(state, texts, *program, pv, ph);
+
+    OvenFileView ov{MODEL_I, MODEL_P, MODEL_R, HeaterPower, MAXTEMP, PID_P, PID_I, PID_D, PID_CORR};
+    OvenFileHooks oh;
+    oh.SetChartTitle = [this](const QString& title) { previews->SetTitle(title); };
+    ovenFile = std::make_unique<OvenFile>(state, texts, *log, services_.dialogs, ov, oh);
 
     ExecutorView ev;
     ev.ProgramState = ProgramState;
@@ -198,6 +207,8 @@ void TForm1::connectOvenPage()
     connect(OvenModel, &QPushButton::clicked, this, [this] { guardedCall([&] { previews->DrawModel(); }); });
     connect(OvenProgram, &QPushButton::clicked, this, [this] { guardedCall([&] { previews->DrawTestProgram(); }); });
     connect(OvenClear, &QPushButton::clicked, this, [this] { guardedCall([&] { previews->OvenClearClick(); }); });
+    connect(OvenSave, &QPushButton::clicked, this, [this] { guardedCall([&] { ovenFile->OvenSaveClick(); }); });
+    connect(OvenLoad, &QPushButton::clicked, this, [this] { guardedCall([&] { ovenFile->OvenLoadClick(); }); });
     for (QLineEdit* field : {MODEL_P, MODEL_I, MODEL_R, MODELPOWER})
         onEnter(field, [this] { guardedCall([&] { previews->DrawModel(); }); });
     for (QLineEdit* field : {PID_P, PID_I, PID_D})
