@@ -36,9 +36,14 @@ void TForm1::buildProgramPage()
     Prog->verticalHeader()->setDefaultSectionSize(QFontMetrics(Prog->font()).height() + 4);
     Prog->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     Prog->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    const int widths[] = {28, 46, 46, 28, 40};
+    // Widths in characters: "200 #", "1100", "Время", "Snd", "A  B".
+    QFont gridFont = Prog->font();
+    gridFont.setPointSizeF(gridFont.pointSizeF() - 1);
+    Prog->setFont(gridFont);
+    const int charWidth = QFontMetrics(gridFont).horizontalAdvance('0');
+    const int chars[] = {5, 5, 5, 3, 4};
     for (int c = 0; c < 5; ++c)
-        Prog->setColumnWidth(c, widths[c]);
+        Prog->setColumnWidth(c, chars[c] * charWidth + 6);
     // Built-in headings until a language supplies its own.
     const QStringList head0 = {"", "Темп", "Время", "Зв", "Вых"};
     const QStringList head1 = {"N", "°C", "мин", "#", "A  B"};
