@@ -222,6 +222,14 @@ void TForm1::NextButtonClick() { guardedCall([&] { executor->NextButtonClick(); 
 
 void TForm1::closeSequence()
 {
+    // Unsaved edits are offered for saving, except during an automatic shutdown.
+    const bool automatic = ShutDownTimer->isActive();
+    if (ovenFile->OvenChanged() && !automatic &&
+        services_.dialogs.askYesNo(texts.LS("MBOvenParametersChanged"), texts.LS("MBSaveOvenParameters")))
+        ovenFile->Save(ovenFile->FileName());
+    if (editor->ProgChanged() && !automatic &&
+        services_.dialogs.askYesNo(texts.LS("MBKilningProgramChanged"), texts.LS("MBSaveKilningProgram")))
+        programFile->Save(programFile->FileName());
     InterfaceTimer->stop();
     HardwareTimer->stop();
     log->TLogLS("LogCloseProgram", "");

@@ -215,3 +215,61 @@ TEST_F(SimulatedKiln, AnUnreachableLineEndsInBreakDownWithoutPoweringOff)
     EXPECT_EQ(powerOff.requests, 0);
     EXPECT_FALSE(form->ShutDownTimer->isActive());
 }
+
+TEST_F(SimulatedKiln, ALastingLinkLossBreaksDownCountsDownAndPowersOffOnce)
+{
+    setLine(1, "300", "60");
+    setLine(2, "0", "0");
+    form->ShutDownCrash->setChecked(true);
+    form->PWR_DELAY->setText("1");
+    form->InterfaceTimerTimer();
+    form->StartButtonClick();
+    for (int i = 0; i < 10; ++i)
+        form->InterfaceTimerTimer();
+    form->state.InterfaceMode = 0;  // the controller falls silent: nothing delivers data any more
+    form->InterfaceTimerTimer();
+    EXPECT_TRUE(form->BreakTimer->isActive());
+    EXPECT_EQ(form->BreakTimer->interval(), 60000);
+    EXPECT_EQ(form->state.ProgState, Running);  // lost cycles still step the program
+    form->BreakTimerTimer();  // a minute later
+    EXPECT_EQ(form->state.ProgState, BreakDown);
+    EXPECT_TRUE(logKeys().contains("LogBreakdownDisconnect"));
+    ASSERT_TRUE(form->ShutDownTimer->isActive());
+
+    form->show();
+    form->ShutDownTimerTimer();
+    EXPECT_TRUE(form->Form2->isVisible());
+    EXPECT_FALSE(form->Form2->isModal());
+    form->Form2->Button2Click();  // cancel: the next countdown starts from 10
+    EXPECT_FALSE(form->ShutDownTimer->isActive());
+    EXPECT_FALSE(form->Form2->isVisible());
+    form->BreakTimerTimer();  // still down after another delay
+    ASSERT_TRUE(form->ShutDownTimer->isActive());
+    for (int tick = 10; tick >= 1; --tick)
+        form->ShutDownTimerTimer();
+    EXPECT_EQ(powerOff.requests, 0);
+    form->ShutDownTimerTimer();
+    EXPECT_EQ(powerOff.requests, 1);
+    EXPECT_FALSE(form->isVisible());  // the window closed in order
+    EXPECT_TRUE(logKeys().contains("LogComputerShutdown"));
+    EXPECT_EQ(logKeys().last(), "LogCloseProgram");
+    EXPECT_TRUE(QFile::exists(dir.path() + "/Data/lastlog.txt"));
+    form->ShutDownTimerTimer();
+    EXPECT_EQ(powerOff.requests, 1);
+}
+
+TEST_F(SimulatedKiln, ClosingOffersToSaveAnEditedProgram)
+{
+    form->show();
+    setLine(1, "500", "90");
+    form->editor->ProgSetEditText(1, 2);  // as typing does
+    QDir().mkpath(dir.path() + "/Prog");
+    form->programFile->SetFileName(dir.path() + "/Prog/Edited.prg");
+    dialogs.yesNoAnswer = true;
+    form->close();
+    EXPECT_TRUE(dialogs.asked.contains("yesno:?? MBKilningProgramChanged ??|?? MBSaveKilningProgram ??"));
+    QFile saved(dir.path() + "/Prog/Edited.prg");
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(saved.readAll().contains("Temp1=500\r\nTime1=90\r\n"));
+    EXPECT_EQ(logKeys().last(), "LogCloseProgram");
+}
