@@ -2,6 +2,7 @@
 #include "TForm1.h"
 
 #include "AppInfo.h"
+#include "CaptionEntries.h"
 #include "Pid.h"
 #include "Widgets.h"
 
@@ -133,32 +134,7 @@ void TForm1::showEvent(QShowEvent* e)
 void TForm1::LangSet(const QString& name)
 {
     texts.LoadLng(name);
-    QHash<QString, QWidget*> byName;
-    for (QWidget* w : findChildren<QWidget*>())
-        if (!w->objectName().isEmpty() && !byName.contains(w->objectName().toLower()))
-            byName.insert(w->objectName().toLower(), w);
-    for (const QString& line : texts.lines()) {
-        const QString key = MessageTable::lineName(line);
-        QWidget* w = byName.value(key.toLower());
-        if (!w)
-            continue;
-        const QString caption = texts.LS(key);
-        if (auto* tabs = qobject_cast<QTabWidget*>(w->parentWidget() ? w->parentWidget()->parentWidget() : nullptr)) {
-            const int index = tabs->indexOf(w);
-            if (index >= 0) {
-                tabs->setTabText(index, caption);
-                continue;
-            }
-        }
-        if (auto* label = qobject_cast<QLabel*>(w))
-            label->setText(caption);
-        else if (auto* button = qobject_cast<QAbstractButton*>(w))
-            button->setText(caption);
-        else if (auto* group = qobject_cast<QGroupBox*>(w))
-            group->setTitle(caption);
-        else if (auto* panel = qobject_cast<Panel*>(w); panel && panel->label() && panel->label()->objectName().isEmpty())
-            panel->setCaption(caption);  // an indicator's named label carries its own entry
-    }
+    ApplyCaptionEntries(this, texts);
     LangCorr();
 }
 

@@ -1,4 +1,12 @@
+#include "CaptionEntries.h"
 #include "MessageTable.h"
+#include "Widgets.h"
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -69,4 +77,38 @@ TEST(MessageTable, ReadsWindows1251AndUtf8AndSurvivesGarbage)
     EXPECT_NO_THROW(table.LS("anything"));
     table.LoadLng("NoEq");
     EXPECT_EQ(table.LS("just words"), "?? just words ??");
+}
+
+TEST(CaptionEntries, CaptionsOnlyCaptionedKindsFirstEntryWinsAnyCase)
+{
+    QTemporaryDir dir;
+    writeBytes(dir.path() + "/T.lng",
+               "startbutton=\"Sample\"\r\nWAV1=\"not a caption\"\r\nTabLog=\"First\"\r\nTabLog=\"Second\"\r\n"
+               "Box=\" Frame \"\r\nPanel4=\"\"\r\n\r\nheading line without an equals sign\r\n");
+    MessageTable table(dir.path());
+    table.LoadLng("T");
+    QWidget root;
+    auto* start = new QPushButton("Старт", &root);
+    start->setObjectName("StartButton");
+    auto* wav = new QLineEdit("APPLAUSE.WAV", &root);
+    wav->setObjectName("WAV1");
+    auto* tabs = new QTabWidget(&root);
+    auto* log = new QWidget;
+    log->setObjectName("TabLog");
+    tabs->addTab(log, "Лог");
+    auto* box = new QGroupBox("x", &root);
+    box->setObjectName("Box");
+    auto* indicator = new Panel(&root);
+    indicator->setObjectName("Panel4");
+    auto* name = new QLabel("Controller");
+    name->setObjectName("ControllerIndicator");
+    indicator->setLabel(name);
+    auto* unnamed = new QLabel("keep", &root);
+    ApplyCaptionEntries(&root, table);
+    EXPECT_EQ(start->text(), "Sample");
+    EXPECT_EQ(wav->text(), "APPLAUSE.WAV");
+    EXPECT_EQ(tabs->tabText(0), "First");
+    EXPECT_EQ(box->title(), " Frame ");
+    EXPECT_EQ(name->text(), "Controller");  // the indicator's own label keeps its text
+    EXPECT_EQ(unnamed->text(), "keep");
 }
