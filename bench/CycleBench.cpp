@@ -2,6 +2,8 @@
 // extremes) at the start of a recording and with a day of points already in the chart.
 #include "TForm1.h"
 
+#include "TestServices.h"
+
 #include <QApplication>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -9,44 +11,14 @@
 
 namespace {
 
-class QuietDialogs : public Dialogs {
-public:
-    bool askYesNo(const QString&, const QString&) override { return false; }
-    void showMessage(const QString&, const QString&) override {}
-    void showError(const QString&) override {}
-    QString openFile(const QString&, const QString&, const QString&, const QString&, const QString&) override { return {}; }
-    QString saveFile(const QString&, const QString&, const QString&, const QString&, const QString&) override { return {}; }
-    QColor chooseColor(const QColor& c) override { return c; }
-};
-class NoSound : public SoundPlayer {
-public:
-    void play(const QString&) override {}
-    void stop() override {}
-};
-class NoPowerOff : public PowerOff {
-public:
-    void requestPowerOff() override {}
-};
-class FixedClock : public Clock {
-public:
-    double now() const override { return 45366.25; }
-};
-class CountingRandom : public Random {
-public:
-    int uniform(int count) override { return int((++n_ * 2654435761u) % unsigned(count)); }
-
-private:
-    unsigned n_ = 0;
-};
-
 void runCycles(benchmark::State& st, int prefill)
 {
     QTemporaryDir dir;
-    FixedClock clock;
-    CountingRandom random;
-    QuietDialogs dialogs;
-    NoSound sound;
-    NoPowerOff powerOff;
+    FakeClock clock;
+    FakeRandom random;
+    FakeDialogs dialogs;
+    FakeSoundPlayer sound;
+    RecordingPowerOff powerOff;
     TForm1 form(AppServices{clock, random, dialogs, sound, powerOff, dir.path()});
     form.FormStorage1RestorePlacement();
     form.InterfaceTimer->stop();

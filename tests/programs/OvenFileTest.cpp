@@ -19,23 +19,12 @@
 #include <algorithm>
 #include <cmath>
 #include <gtest/gtest.h>
+#include "TestFiles.h"
 #include <qcustomplot.h>
 #include <stdexcept>
 
 namespace {
 
-QByteArray readBytes(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void writeBytes(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
 
 QByteArray ovn(const QStringList& keys) { return TextCodec::encode("[TForm1]\r\n" + keys.join("\r\n") + "\r\n\r\n"); }
 

@@ -11,16 +11,9 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include "TestFiles.h"
 #include <stdexcept>
 
-namespace {
-void writeBytes(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-}  // namespace
 
 TEST(MessageTable, LookupRules)
 {
