@@ -237,6 +237,9 @@ void TemperatureChart::AddLineMark(double x, double y, const QString& label)
     m.text->setPositionAlignment(Qt::AlignHCenter | Qt::AlignBottom);
     m.text->setPadding(QMargins(2, 1, 2, 1));
     m.text->setText(label);
+    // A mark at the top of the scale may reach into the margin above the plot.
+    m.callout->setClipToAxisRect(false);
+    m.text->setClipToAxisRect(false);
     styleMark(m);
     marks_.insert(marks_.begin() + at, m);
     scheduleRedraw();
