@@ -2,6 +2,7 @@
 // extremes) at the start of a recording and with a day of points already in the chart.
 #include "TForm1.h"
 
+#include "DrivenWindow.h"
 #include "TestServices.h"
 
 #include <QApplication>
@@ -20,10 +21,7 @@ void runCycles(benchmark::State& st, int prefill)
     FakeSoundPlayer sound;
     RecordingPowerOff powerOff;
     TForm1 form(AppServices{clock, random, dialogs, sound, powerOff, dir.path()});
-    form.FormStorage1RestorePlacement();
-    form.InterfaceTimer->stop();
-    form.HardwareTimer->stop();
-    form.FlashTimer->stop();
+    restoreWithoutTimers(form);
     for (int i = 0; i < prefill; ++i)
         form.InterfaceTimerTimer();
     for (auto _ : st)

@@ -1,6 +1,8 @@
 // Whole firings on the simulated kiln, driven cycle by cycle through the real main window.
 #include "TForm1.h"
 
+#include "DrivenWindow.h"
+
 #include "LocaleFacts.h"
 #include "TestServices.h"
 #include "Widgets.h"
@@ -31,10 +33,7 @@ struct SimulatedKiln : ::testing::Test {
     {
         random.fallback = -1;  // the middle of every range: no noise, ambient 25.5 °C
         form = std::make_unique<TForm1>(AppServices{clock, random, dialogs, sound, powerOff, dir.path()});
-        form->FormStorage1RestorePlacement();
-        form->InterfaceTimer->stop();  // the test drives the cycles itself
-        form->HardwareTimer->stop();
-        form->FlashTimer->stop();
+        restoreWithoutTimers(*form);
         // A kiln that can reach a firing's temperatures: node 1 settles P/I × power above the ambient.
         form->MODEL_P->setText("0.05");
     }
@@ -142,10 +141,7 @@ TEST(ShippedKiln, TheFirstStartProgramFiresToTheEndOnTheShippedKiln)
     FakeSoundPlayer sound;
     RecordingPowerOff powerOff;
     TForm1 form(AppServices{clock, random, dialogs, sound, powerOff, dir.path()});
-    form.FormStorage1RestorePlacement();
-    form.InterfaceTimer->stop();
-    form.HardwareTimer->stop();
-    form.FlashTimer->stop();
+    restoreWithoutTimers(form);
     EXPECT_TRUE(dialogs.errors.isEmpty()) << dialogs.errors.join("; ").toStdString();
     EXPECT_EQ(form.PID_P->text(), "5");  // the kiln's regulator, not the window's defaults
     for (int i = 0; i < 5; ++i)
