@@ -9,6 +9,7 @@
 #include <QSlider>
 #include <QTimer>
 #include <algorithm>
+#include <cmath>
 
 ControlCycle::ControlCycle(KilnState& state, const Clock& clock, const MessageSource& texts, EventLogWriter& log,
                            ControlCycleView view, ControlCycleSteps steps)
@@ -48,6 +49,7 @@ void ControlCycle::InitState()
     state_.TargetTemp = 0;
     state_.RecordStart = 0;
     state_.CycleTime = clock_.now();
+    lastCycleSeconds_ = clock_.monotonicSeconds();
     state_.CycleStep = 1.0 / 8640000;
     state_.LinkIdleCycles = 0;
     state_.DataReady = false;
@@ -97,6 +99,7 @@ void ControlCycle::showIndicatorsAlwaysShown()
 
 void ControlCycle::cycleWithData()
 {
+    rejectNonFiniteReadings();
     connectionEdge();
     view_.Panel4->setColor(Colors::Lime);
     showStatusTexts();
@@ -112,6 +115,22 @@ void ControlCycle::cycleWithData()
     run(steps_.DrawGraph);
     showPowerAndMeter();
     handOver();
+}
+
+// A reading that is no number (a broken conversion, a garbled reply) counts as a missing
+// reading: the device's error is set and the last good value stays, so that neither the
+// regulator nor the overheat check ever sees it.
+void ControlCycle::rejectNonFiniteReadings()
+{
+    for (int k : {1, 2, 3, 4, 5, 6, 7, 8, int(DeviceTable::kSensor)}) {
+        ErrDevice& d = state_.Devices[k];
+        if (std::isfinite(d.Value)) {
+            lastGoodValue_[std::size_t(k)] = d.Value;
+        } else {
+            d.Value = lastGoodValue_[std::size_t(k)];
+            d.Error = true;
+        }
+    }
 }
 
 void ControlCycle::connectionEdge()
@@ -153,7 +172,7 @@ void ControlCycle::checkMains()
         --state_.PhaseHoldoff;
     ErrDevice& mains = state_.Devices[DeviceTable::kMains];
     const double f = mains.Value / 100;  // twice the mains frequency
-    const bool faulty = (state_.PhaseHoldoff == 0 && f < 90) || f > 110;
+    const bool faulty = !std::isfinite(f) || (state_.PhaseHoldoff == 0 && f < 90) || f > 110;
     if (faulty) {
         mains.Error = true;
     } else {
@@ -199,12 +218,21 @@ void ControlCycle::keepTime()
         state_.CycleStep = state_.SimStep;
         state_.CycleTime += state_.CycleStep;
     } else {
-        const double t = clock_.now();
-        state_.CycleStep = t - state_.CycleTime;
-        state_.CycleTime = t;
+        measureRealStep();
     }
     if (state_.RecordStart == 0)
         state_.RecordStart = state_.CycleTime;
+}
+
+// With the controller the step is the real time since the previous cycle, lost or not,
+// measured on the monotonic clock: a clock change or a daylight-saving switch moves the
+// stamps, never the program. The kiln clock itself stays the wall clock.
+void ControlCycle::measureRealStep()
+{
+    const double seconds = clock_.monotonicSeconds();
+    state_.CycleStep = (seconds - lastCycleSeconds_) / 86400;
+    lastCycleSeconds_ = seconds;
+    state_.CycleTime = clock_.now();
 }
 
 void ControlCycle::overheatFollowUp()
@@ -252,6 +280,9 @@ void ControlCycle::lostCycle()
     lossEdge();
     state_.Devices[DeviceTable::kMains].Value = 0;
     state_.Devices[DeviceTable::kMains].Raw = 0;
+    // The program goes on in real time while the link is down, so an outage counts once.
+    if (state_.InterfaceMode != 1)
+        measureRealStep();
     run(steps_.ExecProgram);
     state_.LinkOk = false;
 }

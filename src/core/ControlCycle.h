@@ -2,6 +2,7 @@
 #include "KilnState.h"
 #include "Texts.h"
 
+#include <array>
 #include <functional>
 
 class Clock;
@@ -77,6 +78,7 @@ private:
     void showIndicatorsAlwaysShown();
     void cycleWithData();
     void lostCycle();
+    void rejectNonFiniteReadings();
     void connectionEdge();
     void showStatusTexts();
     void showThermocoupleIndicator();
@@ -85,6 +87,7 @@ private:
     void countFaults();
     void showServiceLabels();
     void keepTime();
+    void measureRealStep();
     void overheatFollowUp();
     void showPowerAndMeter();
     void handOver();
@@ -98,4 +101,6 @@ private:
     EventLogWriter& log_;
     ControlCycleView view_;
     ControlCycleSteps steps_;
+    double lastCycleSeconds_ = 0;  // monotonic reading of the previous cycle
+    std::array<double, 18> lastGoodValue_{};  // by device number; 0 unused
 };

@@ -46,18 +46,7 @@ Executor::Executor(KilnState& state, ProgramTable& program, const MessageSource&
 
 QString Executor::PadLeft5(const QString& s) { return (QString(5, ' ') + s).right(5); }
 
-double Executor::editValue(QLineEdit* field, double fallback) const
-{
-    return field ? EditValue(field, fallback) : fallback;
-}
-
 QString Executor::tin() const { return state_.Temps.TermSdeg(state_.kilnTemp()); }
-
-void Executor::requestShutdown()
-{
-    if (view_.ShutDownTimer && !view_.ShutDownTimer->isActive())
-        view_.ShutDownTimer->start();
-}
 
 void Executor::SetOutLevel(int k, int v)
 {
@@ -69,8 +58,7 @@ void Executor::SetOutLevel(int k, int v)
 // are off, whatever path led there in this cycle.
 void Executor::holdSafe()
 {
-    const int s = state_.ProgState;
-    if (s == Stopped || s == Finished || s == BreakDown) {
+    if (!programActive(state_.ProgState)) {
         state_.ProgIdle = 1;
         state_.TargetTemp = state_.outsideTemp();
     }
@@ -136,7 +124,7 @@ void Executor::stepWaiting()
         state_.ProgState = Finished;
         state_.TargetTemp = state_.outsideTemp();
         log_.TLogLS("LogProgramDone", ", T=" + tin());
-    } else if (std::fabs(state_.kilnTemp() - e) < editValue(view_.DEV, kDefaultDev)) {
+    } else if (std::fabs(state_.kilnTemp() - e) < EditValue(view_.DEV, kDefaultDev)) {
         const int sound = program_.LineSound(line);
         if (sound >= 1 && sound <= 5 && hooks_.PlaySound)
             hooks_.PlaySound(sound);
@@ -145,17 +133,14 @@ void Executor::stepWaiting()
         state_.ProgState = Running;
         log_.TLogLS("LogProgramGoto", " " + Numbers::formatInt(state_.ProgLine) + ", T=" + tin());
     } else if (state_.LineTime * 1440 >
-               double(program_.LineMinutes(line)) + editValue(view_.IMPOSSIBLE, kDefaultImpossible)) {
-        state_.ProgState = BreakDown;
-        log_.TLogLS("LogBreakDownUnreachable", QString());
-        if (isChecked(view_.ShutDownCrash))
-            requestShutdown();
+               double(program_.LineMinutes(line)) + EditValue(view_.IMPOSSIBLE, kDefaultImpossible)) {
+        faults_.BreakDownUnreachable();
     }
     state_.ProgIdle = 0;
     faults_.CheckBrokenDevices();
     // Asked only now: an end that a broken device turned into a breakdown is no normal end.
     if (state_.ProgState == Finished && isChecked(view_.ShutDownNormal))
-        requestShutdown();
+        faults_.RequestShutdown();
 }
 
 void Executor::ShowState()
@@ -237,6 +222,9 @@ void Executor::StopButtonClick()
     state_.LineTime = 0;
     state_.ProgState = Stopped;
     holdSafe();
+    // The heater goes off now, not at the next cycle's power decision.
+    state_.Pid.Power = 0;
+    state_.Pid.Output = 0;
     log_.TLogLS("LogKilningProgramStop", "T=" + tin());
     ShowState();
 }

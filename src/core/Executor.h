@@ -11,7 +11,6 @@ class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QTabWidget;
-class QTimer;
 
 // The controls the executor reads and drives.
 struct ExecutorView {
@@ -21,8 +20,6 @@ struct ExecutorView {
     QLineEdit* DEV = nullptr;         // arrival tolerance, °C
     QLineEdit* IMPOSSIBLE = nullptr;  // minutes allowed beyond a line's own time
     QCheckBox* ShutDownNormal = nullptr;
-    QCheckBox* ShutDownCrash = nullptr;
-    QTimer* ShutDownTimer = nullptr;
     QTabWidget* PageControl1 = nullptr;  // page 1 is the program tab
 };
 
@@ -66,8 +63,6 @@ private:
     void stepRunning();
     void stepWaiting();
     void holdSafe();
-    void requestShutdown();
-    double editValue(QLineEdit* field, double fallback) const;
     QString tin() const;
 
     KilnState& state_;

@@ -13,37 +13,44 @@ FaultSupervisor::FaultSupervisor(KilnState& state, const MessageSource& texts, E
 {
 }
 
-// Heater off and outputs off at once, not only from the executor's next step.
-void FaultSupervisor::enterBreakDown()
+// Heater off and outputs off at once, in this handler: a request batch sent before the next
+// cycle must not carry the old power. In manual mode the operator's setting is taken back
+// once, when the breakdown begins; raising it again afterwards is a deliberate act.
+void FaultSupervisor::breakDown(const QString& key, const QString& value)
 {
+    const bool entering = state_.ProgState != BreakDown;
     state_.ProgState = BreakDown;
     state_.ProgIdle = 1;
     state_.TargetTemp = state_.outsideTemp();
+    state_.Pid.Power = 0;
+    state_.Pid.Output = 0;
+    log_.TLogLS(key, value);
+    if (entering && hooks_.CutManualPower && hooks_.CutManualPower())
+        log_.TLogLS("LogResetPowerSetting", QString());
 }
 
 void FaultSupervisor::CheckBrokenDevices()
 {
     // Each check on its own, so that several faults give several entries.
     const DeviceTable& d = state_.Devices;
-    if (d[DeviceTable::kThermocouple].Broken) {
-        enterBreakDown();
-        log_.TLogLS("LogBreakdownThermocouple", QString());
-    }
-    if (d[DeviceTable::kSensor].Broken) {
-        enterBreakDown();
-        log_.TLogLS("LogBreakdownSensor", QString());
-    }
+    if (d[DeviceTable::kThermocouple].Broken)
+        breakDown("LogBreakdownThermocouple", QString());
+    if (d[DeviceTable::kSensor].Broken)
+        breakDown("LogBreakdownSensor", QString());
     if (d[DeviceTable::kMains].Broken) {
         if (view_.Panel8)
             view_.Panel8->setColor(state_.FlashColor);
         log_.TLogLS("LogPhaseError", Numbers::formatGeneral(state_.CycleMainsValue / 200) + " Hz");
-        enterBreakDown();
-        log_.TLogLS("LogBreakdownPower", QString());
+        breakDown("LogBreakdownPower", QString());
     }
-    if (d[DeviceTable::kOverheat].Broken) {
-        enterBreakDown();
-        log_.TLogLS("LogBreakdownOverheat", " " + state_.Temps.TermSdeg(state_.kilnTemp()));
-    }
+    if (d[DeviceTable::kOverheat].Broken)
+        breakDown("LogBreakdownOverheat", " " + state_.Temps.TermSdeg(state_.kilnTemp()));
+}
+
+void FaultSupervisor::BreakDownUnreachable()
+{
+    breakDown("LogBreakDownUnreachable", QString());
+    shutDownOnCrashIfAsked();
 }
 
 void FaultSupervisor::RequestShutdown()
@@ -52,12 +59,16 @@ void FaultSupervisor::RequestShutdown()
         view_.ShutDownTimer->start();
 }
 
-void FaultSupervisor::BreakTimerTimer()
+void FaultSupervisor::shutDownOnCrashIfAsked()
 {
-    enterBreakDown();
-    log_.TLogLS("LogBreakdownDisconnect", QString());
     if (view_.ShutDownCrash && view_.ShutDownCrash->isChecked())
         RequestShutdown();
+}
+
+void FaultSupervisor::BreakTimerTimer()
+{
+    breakDown("LogBreakdownDisconnect", QString());
+    shutDownOnCrashIfAsked();
 }
 
 void FaultSupervisor::ShutDownTimerTimer()

@@ -31,6 +31,8 @@ struct FaultSupervisorView {
 struct FaultSupervisorHooks {
     std::function<void()> CloseMainWindow;         // the orderly close, without questions
     std::function<void(const QString&)> SetTitle;  // the application title
+    // Takes a manual power setting and the manual outputs back to off; true when it had to.
+    std::function<bool()> CutManualPower;
 };
 
 // Ends a firing when a supervised device is broken or the link stays down, and shuts the
@@ -44,6 +46,8 @@ public:
     void setDialog(ShutdownDialogView* dialog) { dialog_ = dialog; }
 
     void CheckBrokenDevices();
+    // The executor found the line's temperature out of reach.
+    void BreakDownUnreachable();
     void BreakTimerTimer();
     void ShutDownTimerTimer();
     void FlashTimerTimer();
@@ -57,7 +61,8 @@ public:
     int TitlePhase = 0;
 
 private:
-    void enterBreakDown();
+    void breakDown(const QString& key, const QString& value);
+    void shutDownOnCrashIfAsked();
 
     KilnState& state_;
     const MessageSource& texts_;

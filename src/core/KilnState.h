@@ -38,6 +38,10 @@ struct PidState {
 // Executor states.
 enum ProgStates : int { Stopped = 0, Running = 1, Waiting = 2, Paused = 3, Finished = 4, BreakDown = 5 };
 
+// Only while a program runs, waits for its temperature or is paused may the heater and the
+// program's outputs be on.
+inline bool programActive(int progState) { return progState == Running || progState == Waiting || progState == Paused; }
+
 // Device table numbered from 1: 1..15 thermocouple channels (1..8 used, 1 is the kiln
 // thermocouple), 16 overheat, 17 cold-junction sensor, 18 mains supply.
 class DeviceTable {

@@ -10,10 +10,7 @@
 #include <QLineEdit>
 #include <QSlider>
 #include <algorithm>
-
-namespace {
-bool programActive(int progState) { return progState == Running || progState == Waiting || progState == Paused; }
-}  // namespace
+#include <cmath>
 
 Regulator::Regulator(KilnState& state, const RegulatorView& view) : state_(state), view_(view) {}
 
@@ -42,6 +39,9 @@ void Regulator::DecidePower(double dtSeconds)
     // the next 50 steps. Such a cycle keeps the last setting, as a cycle without data does.
     if (!(dtSeconds > 0))
         return;
+    // A reading that is no number is a device fault; it must never reach the integral.
+    if (!std::isfinite(state_.kilnTemp()) || !std::isfinite(state_.TargetTemp))
+        return;
     PidStep(view_.PID_CORR->itemIndex(), pid, state_.kilnTemp(), state_.TargetTemp, p, i, d, dtSeconds);
 }
 
@@ -61,6 +61,20 @@ int Regulator::OutputLevel(int k) const
     if (state_.ProgIdle != 0 || !programActive(state_.ProgState))
         return 0;
     return state_.OutLevel[std::size_t(k)] != 0 ? 100 : 0;
+}
+
+bool Regulator::CutManualPower()
+{
+    if (!isManual())
+        return false;
+    const bool wasOn = view_.ManualPower->value() != 100 || view_.Fan1_Check->isChecked() ||
+                       view_.Fan2_Check->isChecked();
+    view_.ManualPower->setValue(100);  // position 100 is 0 %
+    view_.Fan1_Check->setChecked(false);
+    view_.Fan2_Check->setChecked(false);
+    state_.Pid.Power = 0;
+    state_.Pid.Output = 0;
+    return wasOn;
 }
 
 void Regulator::PowerRegulationClick()

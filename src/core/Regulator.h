@@ -39,6 +39,8 @@ public:
     void DecidePower(double dtSeconds);
     // Level (0 or 100) of output k: 1 = A, 2 = B.
     int OutputLevel(int k) const;
+    // In manual mode: power to 0 % and both outputs off. True when anything was on.
+    bool CutManualPower();
     // Handler of the mode radio group.
     void PowerRegulationClick();
     bool isManual() const;

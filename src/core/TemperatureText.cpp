@@ -67,6 +67,8 @@ QString NormalizeDecimal(const QString& text)
 
 double EditValue(QLineEdit* field, double fallback)
 {
+    if (!field)
+        return fallback;
     const double v = Numbers::parseDecimalOr(NormalizeDecimal(field->text()), TemperatureScale::kBadNumber);
     if (v == TemperatureScale::kBadNumber) {
         Colors::setBackground(field, Colors::Red);

@@ -24,5 +24,6 @@ public:
 QString NormalizeDecimal(const QString& text);
 
 // Reads a numeric setting from an edit field. A field that holds no number turns red and
-// the caller's default is returned; a valid one turns lime.
+// the caller's default is returned; a valid one turns lime. Without a field (a part built
+// without it) the default is returned.
 double EditValue(QLineEdit* field, double fallback);

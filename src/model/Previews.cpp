@@ -6,6 +6,7 @@
 #include "Numbers.h"
 #include "Pid.h"
 #include "ProgramTable.h"
+#include "Simulator.h"
 #include "TemperatureText.h"
 #include "ThermalModel.h"
 #include "Widgets.h"
@@ -24,7 +25,6 @@ constexpr int kHeadroomSeries = 2;
 constexpr int kChamber = 3;
 
 // A field the window did not wire reads as its default.
-double fieldValue(QLineEdit* field, double fallback) { return field ? EditValue(field, fallback) : fallback; }
 
 }  // namespace
 
@@ -113,10 +113,10 @@ void Previews::finish(Builder& b)
 void Previews::DrawModel()
 {
     begin();
-    const double p = fieldValue(view_.MODEL_P, 0.02);
-    const double i = fieldValue(view_.MODEL_I, 0.005);
-    const double r = fieldValue(view_.MODEL_R, 0.003);
-    const double power = fieldValue(view_.MODELPOWER, 20);
+    const double p = EditValue(view_.MODEL_P, Simulator::kDefaultP);
+    const double i = EditValue(view_.MODEL_I, Simulator::kDefaultI);
+    const double r = EditValue(view_.MODEL_R, Simulator::kDefaultR);
+    const double power = EditValue(view_.MODELPOWER, 20);
     const TemperatureScale& sc = state_.Temps;
     const double dt = kStep * 86400;
     const int n = int(std::floor(kPhase / kStep + 1e-9));
@@ -141,12 +141,12 @@ void Previews::DrawModel()
 void Previews::DrawTestProgram()
 {
     begin();
-    const double p = fieldValue(view_.MODEL_P, 0.02);
-    const double i = fieldValue(view_.MODEL_I, 0.005);
-    const double r = fieldValue(view_.MODEL_R, 0.003);
-    const double pidI = fieldValue(view_.PID_I, 0.3);
-    const double pidP = fieldValue(view_.PID_P, 0.5);
-    const double pidD = fieldValue(view_.PID_D, 0.2);
+    const double p = EditValue(view_.MODEL_P, Simulator::kDefaultP);
+    const double i = EditValue(view_.MODEL_I, Simulator::kDefaultI);
+    const double r = EditValue(view_.MODEL_R, Simulator::kDefaultR);
+    const double pidI = EditValue(view_.PID_I, 0.3);
+    const double pidP = EditValue(view_.PID_P, 0.5);
+    const double pidD = EditValue(view_.PID_D, 0.2);
     const int corr = view_.PID_CORR ? view_.PID_CORR->itemIndex() : 1;
     const TemperatureScale& sc = state_.Temps;
     const double dt = kStep * 86400;

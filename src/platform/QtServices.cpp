@@ -9,8 +9,14 @@
 #include <QProcess>
 #include <QSoundEffect>
 #include <QUrl>
+#include <chrono>
 
 double SystemClock::now() const { return DateTime::fromQDateTime(QDateTime::currentDateTime()); }
+
+double SystemClock::monotonicSeconds() const
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
 
 SystemRandom::SystemRandom() : generator_(quint32(QDateTime::currentMSecsSinceEpoch())) {}
 

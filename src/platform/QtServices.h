@@ -10,6 +10,7 @@ class QSoundEffect;
 class SystemClock : public Clock {
 public:
     double now() const override;
+    double monotonicSeconds() const override;
 };
 
 class SystemRandom : public Random {

@@ -4,11 +4,16 @@
 
 // The seams between the program and the outside world. Tests replace each of them.
 
-// The local wall clock, as a date-time number (days since 1899-12-30).
+// Two readings of time. The wall clock stamps entries, labels and file names; it may jump
+// when the system clock is set or daylight saving changes. The monotonic reading never
+// jumps, so lengths of time are measured with it.
 class Clock {
 public:
     virtual ~Clock() = default;
+    // The local wall clock, as a date-time number (days since 1899-12-30).
     virtual double now() const = 0;
+    // Seconds from an arbitrary origin, steadily increasing.
+    virtual double monotonicSeconds() const = 0;
 };
 
 // Uniform pseudo-random integers.

@@ -61,7 +61,6 @@ QColor initialColor(int index)
 }
 
 // A field the window did not wire reads as its default.
-double fieldValue(QLineEdit* field, double fallback) { return field ? EditValue(field, fallback) : fallback; }
 
 double limitTerm(double v)
 {
@@ -173,9 +172,9 @@ void TemperatureChart::DrawGraph()
 
     addPoint(0, x, sc.TX(state_.outsideTemp()));
     addPoint(4, x, pid.Power);
-    const double p = fieldValue(view_.PID_P, 0.5);
-    const double i = fieldValue(view_.PID_I, 0.3);
-    const double d = fieldValue(view_.PID_D, 0.2);
+    const double p = EditValue(view_.PID_P, 0.5);
+    const double i = EditValue(view_.PID_I, 0.3);
+    const double d = EditValue(view_.PID_D, 0.2);
     addPoint(1, x, sc.TX(limitTerm(p * pid.Err)));
     addPoint(2, x, sc.TX(limitTerm(i * pid.Integral)));
     addPoint(3, x, sc.TX(limitTerm(d * pid.Derivative)));

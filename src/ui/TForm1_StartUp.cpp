@@ -38,6 +38,9 @@ void TForm1::FormCreate()
     cycle->InitState();  // clock, hand-over flags and the device records (after the model)
     faults->ShutdownCountdown = 30;
     regulator->PowerRegulationClick();
+    // Nothing may be started before the first cycle with data: without a connection the
+    // link is never supervised. The control cycle enables Start from then on.
+    StartButton->setEnabled(false);
 }
 
 QString TForm1::DeviceNameStr() const { return state.simulated() ? "Simulator" : "Ardentor PC"; }
@@ -218,13 +221,21 @@ void TForm1::closeEvent(QCloseEvent* e)
         QMainWindow::closeEvent(e);
         return;
     }
+    const bool cycling = InterfaceTimer->isActive();
+    const bool polling = HardwareTimer->isActive();
     bool ok = false;
     guardedCall([&] {
         closeSequence();
         ok = true;
     });
     if (!ok) {
-        e->ignore();  // the error was shown; the window stays open with the timers stopped
+        // The error was shown. The window stays open and the kiln stays supervised: a firing
+        // goes on as it was.
+        e->ignore();
+        if (cycling)
+            InterfaceTimer->start();
+        if (polling)
+            HardwareTimer->start();
         return;
     }
     closing_ = true;

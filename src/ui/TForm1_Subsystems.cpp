@@ -26,6 +26,7 @@ void TForm1::createSubsystems()
     FaultSupervisorHooks fh;
     fh.CloseMainWindow = [this] { close(); };
     fh.SetTitle = [](const QString& title) { QGuiApplication::setApplicationDisplayName(title); };
+    fh.CutManualPower = [this] { return regulator->CutManualPower(); };
     faults = std::make_unique<FaultSupervisor>(state, texts, *log, services_.powerOff, fv, fh);
     Form2 = std::make_unique<TForm2>();
     Form2->setHandlers([this] { faults->ShutdownNow(); }, [this] { faults->CancelShutdown(); });
@@ -91,8 +92,6 @@ void TForm1::createSubsystems()
     ev.DEV = DEV;
     ev.IMPOSSIBLE = IMPOSSIBLE;
     ev.ShutDownNormal = ShutDownNormal;
-    ev.ShutDownCrash = ShutDownCrash;
-    ev.ShutDownTimer = ShutDownTimer;
     ev.PageControl1 = PageControl1;
     ExecutorHooks eh;
     eh.PlaySound = [this](int n) { PlaySound(n); };

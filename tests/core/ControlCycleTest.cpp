@@ -57,7 +57,7 @@ struct CycleFixture : ::testing::Test {
         state.Devices[17].Error = false;
         state.Devices[18].Value = mains;
         state.DataReady = true;
-        clock.value += 2.0 / 86400;
+        clock.advance(2);
         cycle->WorkInterface();
     }
 };
@@ -197,10 +197,28 @@ TEST_F(CycleFixture, StatusTextsAndTimeKeeping)
     EXPECT_DOUBLE_EQ(state.RecordStart, state.CycleTime);
     EXPECT_DOUBLE_EQ(state.CycleTime, t0 + 2.0 / 86400);
     const double recordStart = state.RecordStart;
-    clock.value += 10.0 / 86400;  // an outage: the next step spans it
+    clock.advance(10);  // a late cycle: its step spans the wait
     goodCycle();
     EXPECT_NEAR(state.CycleStep * 86400, 12, 1e-6);
     EXPECT_EQ(state.RecordStart, recordStart);
+
+    // The wall clock set forward an hour, then back two: the steps stay the real 2 s, the
+    // kiln clock follows the wall clock.
+    for (double jump : {3600.0, -7200.0}) {
+        clock.value += jump / 86400;
+        goodCycle();
+        EXPECT_NEAR(state.CycleStep * 86400, 2, 1e-6) << jump;
+        EXPECT_DOUBLE_EQ(state.CycleTime, clock.value) << jump;
+    }
+
+    // Lost cycles measure their own steps, so the reconnecting cycle spans only its own 2 s.
+    for (int i = 0; i < 3; ++i) {
+        clock.advance(2);
+        cycle->WorkInterface();
+        EXPECT_NEAR(state.CycleStep * 86400, 2, 1e-6);
+    }
+    goodCycle();
+    EXPECT_NEAR(state.CycleStep * 86400, 2, 1e-6);
 
     state.InterfaceMode = 1;  // simulated time runs in steps of SimStep
     const double before = state.CycleTime;

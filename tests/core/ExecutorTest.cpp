@@ -54,8 +54,7 @@ protected:
                   program,
                   texts,
                   log,
-                  {&programState, &programLine, &programTime, &dev, &impossible, &normal, &crash, &shutDownTimer,
-                   &pages},
+                  {&programState, &programLine, &programTime, &dev, &impossible, &normal, &pages},
                   faults,
                   {[this](int n) { sounds.push_back(n); },
                    [this] {

@@ -1,7 +1,5 @@
 // Whole firings on the simulated kiln, driven cycle by cycle through the real main window.
-#include "TForm1.h"
-
-#include "DrivenWindow.h"
+#include "SimulatedKiln.h"
 
 #include "LocaleFacts.h"
 #include "TestServices.h"
@@ -16,48 +14,6 @@
 #include <QTimer>
 #include <cmath>
 #include <gtest/gtest.h>
-
-namespace {
-
-struct SimulatedKiln : ::testing::Test {
-    ScopedLocaleFacts locale{LocaleFacts{}};
-    QTemporaryDir dir;
-    FakeClock clock;
-    FakeRandom random;
-    FakeDialogs dialogs;
-    FakeSoundPlayer sound;
-    RecordingPowerOff powerOff;
-    std::unique_ptr<TForm1> form;
-
-    void SetUp() override
-    {
-        random.fallback = -1;  // the middle of every range: no noise, ambient 25.5 °C
-        form = std::make_unique<TForm1>(AppServices{clock, random, dialogs, sound, powerOff, dir.path()});
-        restoreWithoutTimers(*form);
-        // A kiln that can reach a firing's temperatures: node 1 settles P/I × power above the ambient.
-        form->MODEL_P->setText("0.05");
-    }
-
-    void setLine(int n, const QString& temp, const QString& minutes)
-    {
-        form->Prog->setCell(1, n + 1, temp);
-        form->Prog->setCell(2, n + 1, minutes);
-    }
-
-    // The log entries' texts after the stamp; with no language loaded each reads "?? key ??".
-    QStringList logKeys() const
-    {
-        QStringList keys;
-        for (const QString& line : form->log->lines()) {
-            const int at = line.indexOf("?? ");
-            if (at >= 0)
-                keys << line.mid(at + 3, line.indexOf(" ??", at) - at - 3);
-        }
-        return keys;
-    }
-};
-
-}  // namespace
 
 TEST_F(SimulatedKiln, AThreeLineFiringFollowsTheProgramToItsEnd)
 {

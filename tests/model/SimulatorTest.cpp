@@ -185,7 +185,7 @@ TEST_F(SimulatorTest, NamesTheControllerOnce)
         cycle();
     EXPECT_EQ(state.ControllerName, "simulator");
     EXPECT_EQ(log.entries, QStringList{"LogController|simulator"});
-    // A cleared recording forgets the name, so the next step reports it again.
+    // Once the name is forgotten (as a cleared recording does), the next step reports it again.
     state.ControllerName.clear();
     cycle();
     EXPECT_EQ(log.entries.size(), 2);

@@ -5,11 +5,20 @@
 #include <QStringList>
 #include <deque>
 
-// A clock the test sets.
+// A clock the test sets. `value` is the wall clock, `monotonic` the steady reading; the
+// two can be set apart to model a clock change.
 class FakeClock : public Clock {
 public:
     double value = 45000.5;
+    double monotonic = 1000;
     double now() const override { return value; }
+    double monotonicSeconds() const override { return monotonic; }
+    // Real time passes: both readings move on.
+    void advance(double seconds)
+    {
+        value += seconds / 86400;
+        monotonic += seconds;
+    }
 };
 
 // Scripted random numbers; when the script runs out, a fixed value in range.
