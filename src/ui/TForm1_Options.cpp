@@ -94,14 +94,18 @@ void TForm1::buildOptionsPage()
           IMPOSSIBLE, "IMPOSSIBLE", "30", Minutes2, "Minutes2", "мин");
     limit(2, TemperatureRange, "TemperatureRange", "Допуск температуры ±", DEV, "DEV", "10", Label47, "Label47",
           "°C");
+    // Each check box reads as a whole sentence, so the two headings above them are kept
+    // for their captions but not shown.
     UI_NEW(Emergency, QLabel, "При аварии:");
-    UI_NEW(ShutDownCrash, QCheckBox, "выключить компьютер");
+    UI_NEW(ShutDownCrash, QCheckBox, "При аварии выключить компьютер");
     UI_NEW(NormalShutdown, QLabel, "По окончании программы:");
-    UI_NEW(ShutDownNormal, QCheckBox, "выключить компьютер");
-    gs->addWidget(Emergency, 3, 0);
-    gs->addWidget(ShutDownCrash, 4, 0, 1, 3);
-    gs->addWidget(NormalShutdown, 5, 0);
-    gs->addWidget(ShutDownNormal, 6, 0, 1, 3);
+    UI_NEW(ShutDownNormal, QCheckBox, "По окончании программы выключить компьютер");
+    Emergency->hide();
+    NormalShutdown->hide();
+    gs->addWidget(ShutDownCrash, 3, 0, 1, 3);
+    gs->addWidget(ShutDownNormal, 4, 0, 1, 3);
+    gs->addWidget(Emergency, 5, 0);
+    gs->addWidget(NormalShutdown, 6, 0);
     gs->setColumnStretch(0, 1);
     gs->setColumnMinimumWidth(2, 24);
     right->addWidget(ShutDown);
