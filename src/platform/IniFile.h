@@ -1,6 +1,7 @@
 #pragma once
 #include "TextCodec.h"
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <vector>
@@ -44,11 +45,18 @@ private:
         QString value;  // raw text for a comment line
         bool isEntry = false;
     };
+    // Names are looked up through their case-folded form; the first occurrence of a name
+    // is the one read and written, as the lines keep the file's order.
+    using Index = QHash<QString, std::size_t>;
     struct Section {
         QString name;
         std::vector<Line> lines;
+        Index keys;  // folded key -> position in lines
     };
 
+    static QString folded(const QString& name) { return name.toCaseFolded(); }
+    Section& addSection(const QString& name);
+    static void addLine(Section& section, Line line);
     Section* findSection(const QString& name);
     const Section* findSection(const QString& name) const;
     const Line* findLine(const QString& section, const QString& key) const;
@@ -58,4 +66,5 @@ private:
     TextEncoding encoding_ = TextEncoding::Windows1251;
     std::vector<QString> preamble_;
     std::vector<Section> sections_;
+    Index sectionIndex_;  // folded section name -> position in sections_
 };
