@@ -24,20 +24,20 @@ void IniFile::loadFromText(const QString& text)
     sectionIndex_.clear();
     Section* current = nullptr;
     for (const QString& raw : TextCodec::splitLines(text)) {
-        const QString line = raw.trimmed();
+        const QStringView line = QStringView(raw).trimmed();
         if (line.startsWith('[') && line.endsWith(']')) {
-            current = &addSection(line.mid(1, line.size() - 2).trimmed());
+            current = &addSection(line.sliced(1, line.size() - 2).trimmed().toString());
             continue;
         }
-        const int eq = line.indexOf('=');
+        const qsizetype eq = line.indexOf('=');
         Line l;
         if (!line.startsWith(';') && eq > 0) {
             l.isEntry = true;
-            l.key = line.left(eq).trimmed();
-            QString value = line.mid(eq + 1).trimmed();
+            l.key = line.first(eq).trimmed().toString();
+            QStringView value = line.sliced(eq + 1).trimmed();
             if (value.size() >= 2 && value.startsWith('"') && value.endsWith('"'))
-                value = value.mid(1, value.size() - 2);
-            l.value = value;
+                value = value.sliced(1, value.size() - 2);
+            l.value = value.toString();
         } else {
             if (line.isEmpty())
                 continue;  // blank lines are laid out anew on writing
@@ -89,28 +89,45 @@ QString IniFile::toText() const
 
 void IniFile::save(const QString& path) const { TextCodec::writeFileAtomic(path, TextCodec::encode(toText(), encoding_)); }
 
+std::size_t IniFile::Name::hash(std::size_t seed) const
+{
+    const QString& name = text;
+    // FNV-1a over the case-folded code points, the folding QString::compare applies.
+    std::size_t h = 14695981039346656037ULL ^ seed;
+    const qsizetype n = name.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        char32_t c = name[i].unicode();
+        if (c < 0x80) {
+            if (c >= 'A' && c <= 'Z')
+                c += 'a' - 'A';
+        } else {
+            if (QChar::isHighSurrogate(c) && i + 1 < n && name[i + 1].isLowSurrogate())
+                c = QChar::surrogateToUcs4(char16_t(c), name[++i].unicode());
+            c = QChar::toCaseFolded(c);
+        }
+        h = (h ^ c) * 1099511628211ULL;
+    }
+    return h;
+}
+
 IniFile::Section& IniFile::addSection(const QString& name)
 {
-    const QString key = folded(name);
-    if (!sectionIndex_.contains(key))  // a repeated name keeps the first
-        sectionIndex_.insert(key, sections_.size());
+    if (!sectionIndex_.contains(Name{name}))  // a repeated name keeps the first
+        sectionIndex_.insert(Name{name}, sections_.size());
     sections_.push_back(Section{name, {}, {}});
     return sections_.back();
 }
 
 void IniFile::addLine(Section& section, Line line)
 {
-    if (line.isEntry) {
-        const QString key = folded(line.key);
-        if (!section.keys.contains(key))
-            section.keys.insert(key, section.lines.size());
-    }
+    if (line.isEntry && !section.keys.contains(Name{line.key}))
+        section.keys.insert(Name{line.key}, section.lines.size());
     section.lines.push_back(std::move(line));
 }
 
 IniFile::Section* IniFile::findSection(const QString& name)
 {
-    const auto it = sectionIndex_.constFind(folded(name));
+    const auto it = sectionIndex_.constFind(Name{name});
     return it == sectionIndex_.cend() ? nullptr : &sections_[*it];
 }
 
@@ -124,7 +141,7 @@ const IniFile::Line* IniFile::findLine(const QString& section, const QString& ke
     const Section* s = findSection(section);
     if (!s)
         return nullptr;
-    const auto it = s->keys.constFind(folded(key));
+    const auto it = s->keys.constFind(Name{key});
     return it == s->keys.cend() ? nullptr : &s->lines[*it];
 }
 
@@ -141,7 +158,7 @@ void IniFile::writeString(const QString& section, const QString& key, const QStr
     Section* s = findSection(section);
     if (!s)
         s = &addSection(section);
-    const auto it = s->keys.constFind(folded(key));
+    const auto it = s->keys.constFind(Name{key});
     if (it != s->keys.cend()) {
         s->lines[*it].value = value;
         return;

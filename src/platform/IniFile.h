@@ -45,16 +45,25 @@ private:
         QString value;  // raw text for a comment line
         bool isEntry = false;
     };
-    // Names are looked up through their case-folded form; the first occurrence of a name
-    // is the one read and written, as the lines keep the file's order.
-    using Index = QHash<QString, std::size_t>;
+    // A section or key name, equal to another without regard to letter case.
+    struct Name {
+        QString text;
+        friend bool operator==(const Name& a, const Name& b)
+        {
+            return a.text.compare(b.text, Qt::CaseInsensitive) == 0;
+        }
+        friend std::size_t qHash(const Name& n, std::size_t seed) { return n.hash(seed); }
+        std::size_t hash(std::size_t seed) const;
+    };
+    // The first occurrence of a name is the one read and written; the lines keep the
+    // file's order for writing.
+    using Index = QHash<Name, std::size_t>;
     struct Section {
         QString name;
         std::vector<Line> lines;
-        Index keys;  // folded key -> position in lines
+        Index keys;  // key -> position in lines
     };
 
-    static QString folded(const QString& name) { return name.toCaseFolded(); }
     Section& addSection(const QString& name);
     static void addLine(Section& section, Line line);
     Section* findSection(const QString& name);
@@ -66,5 +75,5 @@ private:
     TextEncoding encoding_ = TextEncoding::Windows1251;
     std::vector<QString> preamble_;
     std::vector<Section> sections_;
-    Index sectionIndex_;  // folded section name -> position in sections_
+    Index sectionIndex_;  // section name -> position in sections_
 };

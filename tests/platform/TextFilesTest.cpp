@@ -68,24 +68,27 @@ TEST(IniFile, NumbersAndBooleans)
 TEST(IniFile, FirstOccurrenceOfANameWinsInAnyCase)
 {
     IniFile ini;
-    ini.loadFromText("[Prog]\r\nTemp1=10\r\nTEMP1=20\r\nb=2\r\n[prog]\r\nc=3\r\nTemp1=30\r\n");
+    ini.loadFromText(QString::fromUtf8("[Prog]\r\nTemp1=10\r\nTEMP1=20\r\nb=2\r\nКлюч=к\r\n[prog]\r\nc=3\r\nTemp1=30\r\n"));
     struct Case {
         const char* section;
         const char* key;
         const char* value;  // "-" for missing
     };
     const Case reads[] = {
-        {"PROG", "temp1", "10"}, {"prog", "B", "2"},
+        {"PROG", "temp1", "10"},
+        {"prog", "B", "2"},
+        {"prog", "КЛЮЧ", "к"},
         {"Prog", "c", "-"},  // only in the repeated section, which is never read
         {"Other", "b", "-"},
     };
     for (const Case& c : reads)
-        EXPECT_EQ(ini.readString(c.section, c.key, "-"), c.value) << c.section << "/" << c.key;
+        EXPECT_EQ(ini.readString(c.section, QString::fromUtf8(c.key), "-"), QString::fromUtf8(c.value))
+            << c.section << "/" << c.key;
     ini.writeString("pROG", "tEMP1", "11");
     ini.writeString("PROG", "New", "n");
     ini.writeString("Other", "k", "v");
-    EXPECT_EQ(ini.toText(), "[Prog]\r\nTemp1=11\r\nTEMP1=20\r\nb=2\r\nNew=n\r\n\r\n[prog]\r\nc=3\r\nTemp1=30\r\n\r\n"
-                            "[Other]\r\nk=v\r\n\r\n");
+    EXPECT_EQ(ini.toText(), QString::fromUtf8("[Prog]\r\nTemp1=11\r\nTEMP1=20\r\nb=2\r\nКлюч=к\r\nNew=n\r\n\r\n"
+                                              "[prog]\r\nc=3\r\nTemp1=30\r\n\r\n[Other]\r\nk=v\r\n\r\n"));
     // Keys added one by one stay found, whatever the case they are asked in.
     for (int n = 1; n <= 300; ++n)
         ini.writeInteger("Other", "Key" + QString::number(n), n);
