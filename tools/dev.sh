@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Sets up a fresh Debian machine for Fornaxel, builds it, and runs the program or the tests.
 #   tools/dev.sh run     install what is missing, build, start the program (simulator)
-#   tools/dev.sh test    install what is missing, build, run the whole test suite headless
+#   tools/dev.sh test    install what is missing, build, run the whole test suite headless under
+#                        the C, Russian and German locales (the last two write decimal commas)
 #   tools/dev.sh build   install what is missing and build
 #   tools/dev.sh bench   build and run the benchmarks
 set -euo pipefail
@@ -9,7 +10,7 @@ cd "$(dirname "$0")/.."
 
 BUILD_DIR=${BUILD_DIR:-build}
 PACKAGES="build-essential cmake qt6-base-dev qt6-serialport-dev qt6-multimedia-dev libqcustomplot-dev
-          libgif-dev googletest libgtest-dev libbenchmark-dev xvfb xauth ccache"
+          libgif-dev googletest libgtest-dev libbenchmark-dev xvfb xauth ccache locales"
 
 install_missing() {
     local missing=()
@@ -30,6 +31,50 @@ build() {
     cmake --build "$BUILD_DIR" -j "$(nproc)"
 }
 
+# The locales the suite runs under besides C.
+TEST_LOCALES="ru_RU.UTF-8 de_DE.UTF-8"
+
+has_locale() {
+    local want
+    want=$(echo "$1" | tr '[:upper:]' '[:lower:]' | sed 's/utf-8$/utf8/')
+    locale -a 2>/dev/null | tr '[:upper:]' '[:lower:]' | grep -qx "$want"
+}
+
+# Generates the test locales under the build folder when the system lacks any of them, and
+# points LOCPATH there (which then replaces the system's locales, hence all of them).
+prepare_locales() {
+    local missing=0 l
+    for l in $TEST_LOCALES; do has_locale "$l" || missing=1; done
+    [ "$missing" -eq 0 ] && return
+    local dir="$BUILD_DIR/locale"
+    case "$dir" in /*) ;; *) dir="$PWD/$dir" ;; esac
+    mkdir -p "$dir"
+    for l in $TEST_LOCALES; do
+        [ -f "$dir/$l/LC_NUMERIC" ] || localedef -i "${l%%.*}" -f "${l#*.}" "$dir/$l" ||
+            { [ -f "$dir/$l/LC_NUMERIC" ] || { echo "Cannot generate the locale $l" >&2; exit 1; }; }
+    done
+    export LOCPATH="$dir"
+    for l in $TEST_LOCALES; do
+        [ "$(LC_ALL=$l locale decimal_point 2>/dev/null)" = "," ] ||
+            { echo "The locale $l in $dir does not work" >&2; exit 1; }
+    done
+}
+
+# The whole suite once per locale; fails when any run fails and names the locales that did.
+run_tests() {
+    prepare_locales
+    cd "$BUILD_DIR"
+    local failed=() l
+    for l in C $TEST_LOCALES; do
+        echo "=== Tests under LANG=$l LC_ALL=$l ==="
+        LANG=$l LC_ALL=$l QT_QPA_PLATFORM=offscreen ctest --output-on-failure --timeout 600 || failed+=("$l")
+    done
+    if [ ${#failed[@]} -gt 0 ]; then
+        echo "Tests failed under the locale(s): ${failed[*]}" >&2
+        return 1
+    fi
+}
+
 case "${1:-}" in
 run)
     install_missing
@@ -39,8 +84,7 @@ run)
 test)
     install_missing
     build
-    cd "$BUILD_DIR"
-    QT_QPA_PLATFORM=offscreen ctest --output-on-failure --timeout 600
+    run_tests
     ;;
 build)
     install_missing
@@ -49,7 +93,11 @@ build)
 bench)
     install_missing
     build -DFORNAXEL_BENCH=ON
-    for b in "$BUILD_DIR"/bench/fornaxel_bench_*; do QT_QPA_PLATFORM=offscreen "$b"; done
+    for b in "$BUILD_DIR"/bench/fornaxel_bench_*; do
+        # The glob also matches the benchmarks' *_autogen folders.
+        [ -f "$b" ] && [ -x "$b" ] || continue
+        QT_QPA_PLATFORM=offscreen "$b"
+    done
     ;;
 *)
     echo "usage: tools/dev.sh run|test|build|bench" >&2

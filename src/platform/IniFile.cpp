@@ -3,6 +3,7 @@
 #include "Numbers.h"
 
 #include <stdexcept>
+#include <utility>
 
 IniFile::IniFile(Quoting quoting) : quoting_(quoting) {}
 
@@ -20,30 +21,30 @@ void IniFile::loadFromText(const QString& text)
 {
     preamble_.clear();
     sections_.clear();
+    sectionIndex_.clear();
     Section* current = nullptr;
     for (const QString& raw : TextCodec::splitLines(text)) {
-        const QString line = raw.trimmed();
+        const QStringView line = QStringView(raw).trimmed();
         if (line.startsWith('[') && line.endsWith(']')) {
-            sections_.push_back(Section{line.mid(1, line.size() - 2).trimmed(), {}});
-            current = &sections_.back();
+            current = &addSection(line.sliced(1, line.size() - 2).trimmed().toString());
             continue;
         }
-        const int eq = line.indexOf('=');
+        const qsizetype eq = line.indexOf('=');
         Line l;
         if (!line.startsWith(';') && eq > 0) {
             l.isEntry = true;
-            l.key = line.left(eq).trimmed();
-            QString value = line.mid(eq + 1).trimmed();
+            l.key = line.first(eq).trimmed().toString();
+            QStringView value = line.sliced(eq + 1).trimmed();
             if (value.size() >= 2 && value.startsWith('"') && value.endsWith('"'))
-                value = value.mid(1, value.size() - 2);
-            l.value = value;
+                value = value.sliced(1, value.size() - 2);
+            l.value = value.toString();
         } else {
             if (line.isEmpty())
                 continue;  // blank lines are laid out anew on writing
             l.value = raw;
         }
         if (current)
-            current->lines.push_back(l);
+            addLine(*current, std::move(l));
         else
             preamble_.push_back(raw);
     }
@@ -64,27 +65,70 @@ QString IniFile::quoted(const QString& value) const
 QString IniFile::toText() const
 {
     QString out;
+    const auto line = [&out](const QString& text) {
+        out += text;
+        out += QLatin1String("\r\n");
+    };
     for (const QString& l : preamble_)
-        out += l + "\r\n";
+        line(l);
     for (std::size_t s = 0; s < sections_.size(); ++s) {
         if (s > 0)
-            out += "\r\n";
-        out += '[' + sections_[s].name + "]\r\n";
-        for (const Line& l : sections_[s].lines)
-            out += (l.isEntry ? l.key + '=' + quoted(l.value) : l.value) + "\r\n";
+            out += QLatin1String("\r\n");
+        line('[' + sections_[s].name + ']');
+        for (const Line& l : sections_[s].lines) {
+            if (l.isEntry) {
+                out += l.key;
+                out += '=';
+            }
+            line(l.isEntry ? quoted(l.value) : l.value);
+        }
     }
-    out += "\r\n";
+    out += QLatin1String("\r\n");
     return out;
 }
 
 void IniFile::save(const QString& path) const { TextCodec::writeFileAtomic(path, TextCodec::encode(toText(), encoding_)); }
 
+std::size_t IniFile::Name::hash(std::size_t seed) const
+{
+    const QString& name = text;
+    // FNV-1a over the case-folded code points, the folding QString::compare applies.
+    std::size_t h = 14695981039346656037ULL ^ seed;
+    const qsizetype n = name.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        char32_t c = name[i].unicode();
+        if (c < 0x80) {
+            if (c >= 'A' && c <= 'Z')
+                c += 'a' - 'A';
+        } else {
+            if (QChar::isHighSurrogate(c) && i + 1 < n && name[i + 1].isLowSurrogate())
+                c = QChar::surrogateToUcs4(char16_t(c), name[++i].unicode());
+            c = QChar::toCaseFolded(c);
+        }
+        h = (h ^ c) * 1099511628211ULL;
+    }
+    return h;
+}
+
+IniFile::Section& IniFile::addSection(const QString& name)
+{
+    if (!sectionIndex_.contains(Name{name}))  // a repeated name keeps the first
+        sectionIndex_.insert(Name{name}, sections_.size());
+    sections_.push_back(Section{name, {}, {}});
+    return sections_.back();
+}
+
+void IniFile::addLine(Section& section, Line line)
+{
+    if (line.isEntry && !section.keys.contains(Name{line.key}))
+        section.keys.insert(Name{line.key}, section.lines.size());
+    section.lines.push_back(std::move(line));
+}
+
 IniFile::Section* IniFile::findSection(const QString& name)
 {
-    for (Section& s : sections_)
-        if (s.name.compare(name, Qt::CaseInsensitive) == 0)
-            return &s;
-    return nullptr;
+    const auto it = sectionIndex_.constFind(Name{name});
+    return it == sectionIndex_.cend() ? nullptr : &sections_[*it];
 }
 
 const IniFile::Section* IniFile::findSection(const QString& name) const
@@ -97,10 +141,8 @@ const IniFile::Line* IniFile::findLine(const QString& section, const QString& ke
     const Section* s = findSection(section);
     if (!s)
         return nullptr;
-    for (const Line& l : s->lines)
-        if (l.isEntry && l.key.compare(key, Qt::CaseInsensitive) == 0)
-            return &l;
-    return nullptr;
+    const auto it = s->keys.constFind(Name{key});
+    return it == s->keys.cend() ? nullptr : &s->lines[*it];
 }
 
 bool IniFile::hasKey(const QString& section, const QString& key) const { return findLine(section, key) != nullptr; }
@@ -114,20 +156,14 @@ QString IniFile::readString(const QString& section, const QString& key, const QS
 void IniFile::writeString(const QString& section, const QString& key, const QString& value)
 {
     Section* s = findSection(section);
-    if (!s) {
-        sections_.push_back(Section{section, {}});
-        s = &sections_.back();
+    if (!s)
+        s = &addSection(section);
+    const auto it = s->keys.constFind(Name{key});
+    if (it != s->keys.cend()) {
+        s->lines[*it].value = value;
+        return;
     }
-    for (Line& l : s->lines)
-        if (l.isEntry && l.key.compare(key, Qt::CaseInsensitive) == 0) {
-            l.value = value;
-            return;
-        }
-    Line l;
-    l.isEntry = true;
-    l.key = key;
-    l.value = value;
-    s->lines.push_back(l);
+    addLine(*s, Line{key, value, true});
 }
 
 int IniFile::readInteger(const QString& section, const QString& key, int fallback) const

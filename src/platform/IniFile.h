@@ -1,6 +1,7 @@
 #pragma once
 #include "TextCodec.h"
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <vector>
@@ -44,11 +45,27 @@ private:
         QString value;  // raw text for a comment line
         bool isEntry = false;
     };
+    // A section or key name, equal to another without regard to letter case.
+    struct Name {
+        QString text;
+        friend bool operator==(const Name& a, const Name& b)
+        {
+            return a.text.compare(b.text, Qt::CaseInsensitive) == 0;
+        }
+        friend std::size_t qHash(const Name& n, std::size_t seed) { return n.hash(seed); }
+        std::size_t hash(std::size_t seed) const;
+    };
+    // The first occurrence of a name is the one read and written; the lines keep the
+    // file's order for writing.
+    using Index = QHash<Name, std::size_t>;
     struct Section {
         QString name;
         std::vector<Line> lines;
+        Index keys;  // key -> position in lines
     };
 
+    Section& addSection(const QString& name);
+    static void addLine(Section& section, Line line);
     Section* findSection(const QString& name);
     const Section* findSection(const QString& name) const;
     const Line* findLine(const QString& section, const QString& key) const;
@@ -58,4 +75,5 @@ private:
     TextEncoding encoding_ = TextEncoding::Windows1251;
     std::vector<QString> preamble_;
     std::vector<Section> sections_;
+    Index sectionIndex_;  // section name -> position in sections_
 };

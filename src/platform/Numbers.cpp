@@ -2,31 +2,41 @@
 
 #include "LocaleFacts.h"
 
+#include <algorithm>
+#include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <limits>
+#include <string>
 
 namespace Numbers {
+
+// Numbers are read and written in ASCII with a point and converted here, never through
+// the C library: the application object sets its locale from the environment, and
+// strtod/printf would then expect and write the system's separator themselves.
 
 bool parseDecimal(const QString& text, double& value)
 {
     const QChar sep = LocaleFacts::current().decimalSeparator;
     const QString s = text.trimmed();
+    const auto isDigit = [&s](int i) { return s[i] >= '0' && s[i] <= '9'; };
     int i = 0;
     const int n = s.size();
     QByteArray ascii;
     ascii.reserve(n + 1);
-    if (i < n && (s[i] == '+' || s[i] == '-'))
-        ascii.append(char(s[i++].unicode()));
+    if (i < n && (s[i] == '+' || s[i] == '-')) {
+        if (s[i] == '-')
+            ascii.append('-');
+        ++i;
+    }
     int digits = 0;
-    while (i < n && s[i].isDigit() && s[i].unicode() < 128) {
+    while (i < n && isDigit(i)) {
         ascii.append(char(s[i++].unicode()));
         ++digits;
     }
     if (i < n && s[i] == sep) {
         ascii.append('.');
         ++i;
-        while (i < n && s[i].isDigit() && s[i].unicode() < 128) {
+        while (i < n && isDigit(i)) {
             ascii.append(char(s[i++].unicode()));
             ++digits;
         }
@@ -39,7 +49,7 @@ bool parseDecimal(const QString& text, double& value)
         if (i < n && (s[i] == '+' || s[i] == '-'))
             ascii.append(char(s[i++].unicode()));
         int expDigits = 0;
-        while (i < n && s[i].isDigit() && s[i].unicode() < 128) {
+        while (i < n && isDigit(i)) {
             ascii.append(char(s[i++].unicode()));
             ++expDigits;
         }
@@ -48,9 +58,17 @@ bool parseDecimal(const QString& text, double& value)
     }
     if (i != n)
         return false;
-    char* end = nullptr;
-    const double v = std::strtod(ascii.constData(), &end);
-    if (!std::isfinite(v))
+    const char* const first = ascii.constData();
+    const char* const last = first + ascii.size();
+    double v = 0;
+    std::from_chars_result r = std::from_chars(first, last, v, std::chars_format::general);
+    if (r.ec == std::errc::result_out_of_range) {
+        // Too small reads as 0; too large stays out of range below.
+        long double wide = 0;
+        r = std::from_chars(first, last, wide, std::chars_format::general);
+        v = double(wide);
+    }
+    if (r.ec != std::errc() || r.ptr != last || !std::isfinite(v))
         return false;
     value = v;
     return true;
@@ -106,21 +124,70 @@ QString localised(QString s)
     return s;
 }
 
+// |value| in ASCII by std::to_chars in the given format and precision.
+std::string ascii(double value, std::chars_format format, int precision)
+{
+    // Fixed notation of the largest double has 309 integer digits.
+    std::string buf(330 + std::max(precision, 0), '\0');
+    const auto [end, ec] = std::to_chars(buf.data(), buf.data() + buf.size(), std::fabs(value), format, precision);
+    buf.resize(ec == std::errc() ? std::size_t(end - buf.data()) : 0);
+    return buf;
+}
+
 // Significant digits and decimal exponent of |value| rounded to `precision` digits.
 void decompose(double value, int precision, QByteArray& digits, int& exponent)
 {
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%.*e", precision - 1, std::fabs(value));
-    const char* p = buf;
+    const std::string sci = ascii(value, std::chars_format::scientific, precision - 1);
+    const std::size_t e = sci.find('e');
     digits.clear();
-    while (*p && *p != 'e') {
-        if (*p >= '0' && *p <= '9')
-            digits.append(*p);
-        ++p;
+    for (std::size_t i = 0; i < e && i < sci.size(); ++i)
+        if (sci[i] >= '0' && sci[i] <= '9')
+            digits.append(sci[i]);
+    exponent = 0;
+    if (e != std::string::npos) {
+        const char* p = sci.data() + e + 1;
+        if (*p == '+')
+            ++p;
+        std::from_chars(p, sci.data() + sci.size(), exponent);
     }
-    exponent = (*p == 'e') ? std::atoi(p + 1) : 0;
     while (digits.size() > 1 && digits.endsWith('0'))
         digits.chop(1);
+}
+
+// |value| in fixed notation with `decimals` digits after a point, rounded once at the last
+// digit kept: the `decimals`-th decimal or the `precision`-th significant digit, whichever
+// comes first; the decimals past that are 0. Empty when the integer part needs more than
+// `precision` digits.
+std::string fixedDigits(double value, int precision, int decimals)
+{
+    int kept = decimals;
+    if (value != 0) {
+        // The exponent of the value itself, unrounded (17 digits tell every double apart).
+        QByteArray digits;
+        int exponent = 0;
+        decompose(value, 17, digits, exponent);
+        kept = std::min(decimals, precision - 1 - exponent);
+        if (kept < 0)
+            return {};
+    }
+    std::string out = ascii(value, std::chars_format::fixed, kept);
+    const std::size_t point = out.find('.');
+    if (int(point == std::string::npos ? out.size() : point) > precision)
+        return {};  // rounding carried into one more integer digit
+    if (kept < decimals) {
+        if (kept == 0)
+            out += '.';
+        out.append(std::size_t(decimals - kept), '0');
+    }
+    return out;
+}
+
+// The sign for a fixed-notation text: none when every digit shown is 0.
+QString sign(double value, const std::string& digits)
+{
+    if (value >= 0 || digits.find_first_of("123456789") == std::string::npos)
+        return QString();
+    return "-";
 }
 
 }  // namespace
@@ -166,52 +233,31 @@ QString formatFixed(double value, int precision, int decimals)
 {
     if (!std::isfinite(value))
         return formatGeneral(value, precision);
-    QByteArray digits;
-    int exponent = 0;
-    if (value != 0) {
-        decompose(value, precision, digits, exponent);
-        if (exponent + 1 > precision)
-            return formatGeneral(value, precision);
-    }
-    // Keep only `precision` significant digits, then print with the fixed decimals.
-    const double rounded = value == 0 ? 0.0 : std::strtod(QByteArray("0." + digits + "e" + QByteArray::number(exponent + 1)).constData(), nullptr);
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%.*f", decimals, rounded);
-    QString out = QString::fromLatin1(buf);
-    bool allZero = true;
-    for (QChar c : out)
-        if (c.isDigit() && c != '0')
-            allZero = false;
-    if (allZero && out.startsWith('-'))
-        out.remove(0, 1);
-    if (value < 0 && !allZero && !out.startsWith('-'))
-        out.prepend('-');
-    return localised(out);
+    const std::string digits = fixedDigits(value, precision, decimals);
+    if (digits.empty())
+        return formatGeneral(value, precision);
+    return localised(sign(value, digits) + QString::fromLatin1(digits.data(), qsizetype(digits.size())));
 }
 
 QString formatThousands(double value, int decimals)
 {
+    constexpr int kPrecision = 15;
     if (!std::isfinite(value))
         return formatGeneral(value);
-    char buf[128];
-    std::snprintf(buf, sizeof buf, "%.*f", decimals, std::fabs(value));
-    QString s = QString::fromLatin1(buf);
+    const std::string digits = fixedDigits(value, kPrecision, decimals);
+    if (digits.empty())
+        return formatGeneral(value, kPrecision);
+    const QString s = QString::fromLatin1(digits.data(), qsizetype(digits.size()));
     const int dot = s.indexOf('.');
-    QString intPart = dot < 0 ? s : s.left(dot);
+    const QString intPart = dot < 0 ? s : s.left(dot);
     const QString frac = dot < 0 ? QString() : s.mid(dot + 1);
     const LocaleFacts& lf = LocaleFacts::current();
-    QString grouped;
+    QString out = sign(value, digits);
     for (int i = 0; i < intPart.size(); ++i) {
         if (i > 0 && (intPart.size() - i) % 3 == 0)
-            grouped += lf.thousandSeparator;
-        grouped += intPart[i];
+            out += lf.thousandSeparator;
+        out += intPart[i];
     }
-    bool allZero = true;
-    for (QChar c : s)
-        if (c.isDigit() && c != '0')
-            allZero = false;
-    QString out = (value < 0 && !allZero) ? "-" : "";
-    out += grouped;
     if (!frac.isEmpty())
         out += lf.decimalSeparator + frac;
     return out;

@@ -20,12 +20,11 @@ int parseWholeOr(const QString& text, int fallback);
 QString formatGeneral(double value, int precision = 15);
 
 // Fixed notation with `decimals` digits after the separator and at most `precision`
-// significant digits (further digits print as 0); too large values fall back to the
-// general form.
+// significant digits (further digits print as 0), rounded once at the last digit kept;
+// values needing more than `precision` integer digits fall back to the general form.
 QString formatFixed(double value, int precision, int decimals);
 
-// Fixed notation with thousands separators (the system's), `decimals` digits after the
-// decimal separator.
+// formatFixed at 15 significant digits with thousands separators (the system's).
 QString formatThousands(double value, int decimals);
 
 // Decimal text of an integer.

@@ -105,23 +105,19 @@ void writeFileAtomic(const QString& path, const QByteArray& bytes)
 QStringList splitLines(const QString& text)
 {
     QStringList lines;
-    QString current;
-    for (int i = 0; i < text.size(); ++i) {
+    const qsizetype n = text.size();
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < n; ++i) {
         const QChar c = text[i];
-        if (c == '\r') {
-            lines << current;
-            current.clear();
-            if (i + 1 < text.size() && text[i + 1] == '\n')
-                ++i;
-        } else if (c == '\n') {
-            lines << current;
-            current.clear();
-        } else {
-            current += c;
-        }
+        if (c != '\r' && c != '\n')
+            continue;
+        lines << text.mid(start, i - start);
+        if (c == '\r' && i + 1 < n && text[i + 1] == '\n')
+            ++i;
+        start = i + 1;
     }
-    if (!current.isEmpty())
-        lines << current;
+    if (start < n)
+        lines << text.mid(start);
     return lines;
 }
 

@@ -18,45 +18,65 @@ LocaleFacts separator(QChar c)
     f.decimalSeparator = c;
     return f;
 }
+
+// A number text written with "." as it reads under the current separator.
+QString local(const char* pointForm)
+{
+    return QString(pointForm).replace('.', LocaleFacts::current().decimalSeparator);
+}
+const QChar kSeparators[] = {'.', ','};
 }  // namespace
 
 TEST(TemperatureScale, ConversionsAndZeroSnap)
 {
-    ScopedLocaleFacts point(separator('.'));
     EXPECT_DOUBLE_EQ(scale(2).TX(0), 273.15);
     EXPECT_DOUBLE_EQ(scale(3).TX(0), 491.67);
     EXPECT_DOUBLE_EQ(scale(1).TX(100), 212);
     EXPECT_DOUBLE_EQ(scale(4).TX(100), 80);
     EXPECT_EQ(scale(1).TX(-17.7778), 0.0);  // |-0.00004| snaps to exactly 0
     EXPECT_EQ(scale(9).TX(55), 55);         // unknown scale: unconverted
-    EXPECT_NEAR(scale(3).ST("491.67"), 0, 1e-9);
-    EXPECT_DOUBLE_EQ(scale(1).ST("212"), 100);
-    EXPECT_DOUBLE_EQ(scale(4).ST("80"), 100);
-    EXPECT_EQ(scale(0).ST("0.00001"), 0.0);
+    for (QChar sep : kSeparators) {
+        ScopedLocaleFacts facts(separator(sep));
+        EXPECT_NEAR(scale(3).ST(local("491.67")), 0, 1e-9);
+        EXPECT_DOUBLE_EQ(scale(1).ST("212"), 100);
+        EXPECT_DOUBLE_EQ(scale(4).ST("80"), 100);
+        EXPECT_DOUBLE_EQ(scale(2).ST(local("0.15")), -273);
+        EXPECT_EQ(scale(0).ST(local("0.00001")), 0.0);
+    }
 }
 
 TEST(TemperatureScale, BadTextReadsAsZeroOnEveryScale)
 {
-    ScopedLocaleFacts point(separator('.'));
-    for (int s = 0; s < 5; ++s) {
-        EXPECT_EQ(scale(s).ST("abc"), 0.0) << s;
-        EXPECT_EQ(scale(s).ST(""), 0.0) << s;
-        EXPECT_EQ(scale(s).ST("-987654321"), 0.0) << s;  // the sentinel itself counts as bad
+    for (QChar sep : kSeparators) {
+        ScopedLocaleFacts facts(separator(sep));
+        for (int s = 0; s < 5; ++s) {
+            EXPECT_EQ(scale(s).ST("abc"), 0.0) << s;
+            EXPECT_EQ(scale(s).ST(""), 0.0) << s;
+            EXPECT_EQ(scale(s).ST("-987654321"), 0.0) << s;  // the sentinel itself counts as bad
+        }
+        // No separator normalisation here: the other separator is no number.
+        EXPECT_EQ(scale(0).ST(sep == '.' ? "1,5" : "1.5"), 0.0);
     }
-    EXPECT_EQ(scale(0).ST("1,5"), 0.0);  // no separator normalisation here
 }
 
 TEST(TemperatureScale, TermSFormatsOneDecimalWithTheUnit)
 {
-    ScopedLocaleFacts point(separator('.'));
-    EXPECT_EQ(scale(0).TermS(1234.56), "1234.6");
-    EXPECT_EQ(scale(0).TermS(20), "20.0");
-    EXPECT_EQ(scale(0).TermS(-3.04), "-3.0");
-    EXPECT_EQ(scale(0).TermSdeg(1000), QString::fromUtf8("1000.0 °C"));
-    EXPECT_EQ(scale(4).TermSdeg(100), QString::fromUtf8("80.0 °R"));
-    EXPECT_EQ(scale(2).TermSdeg(0), "273.1 K");
-    ScopedLocaleFacts comma(separator(','));
-    EXPECT_EQ(scale(0).TermSdeg(1000), QString::fromUtf8("1000,0 °C"));
+    struct Case {
+        int scale;
+        double celsius;
+        const char* text;
+    };
+    const Case cases[] = {
+        {0, 1234.56, "1234.6"}, {0, 20, "20.0"},         {0, -3.04, "-3.0"},   {0, 20.04999, "20.0"},  // rounded once
+        {0, 999.94999, "999.9"}, {0, 12345.67, "12346.0"}, {4, 100, "80.0"}, {2, 0, "273.1"},
+    };
+    for (QChar sep : kSeparators) {
+        ScopedLocaleFacts facts(separator(sep));
+        for (const Case& c : cases)
+            EXPECT_EQ(scale(c.scale).TermS(c.celsius), local(c.text)) << c.celsius;
+        EXPECT_EQ(scale(0).TermSdeg(1000), local("1000.0") + QString::fromUtf8(" °C"));
+        EXPECT_EQ(scale(4).TermSdeg(100), local("80.0") + QString::fromUtf8(" °R"));
+    }
 }
 
 TEST(NormalizeDecimal, EitherSeparatorBecomesTheSystems)

@@ -2,7 +2,9 @@
 #include "LocaleFacts.h"
 #include "Numbers.h"
 
+#include <clocale>
 #include <gtest/gtest.h>
+#include <string>
 
 namespace {
 LocaleFacts withSeparator(QChar decimal)
@@ -12,25 +14,121 @@ LocaleFacts withSeparator(QChar decimal)
     f.thousandSeparator = decimal == ',' ? QChar(' ') : QChar(',');
     return f;
 }
+
+// A number text written with "." and "," as it reads under the current facts.
+QString local(const char* pointForm)
+{
+    const LocaleFacts& f = LocaleFacts::current();
+    QString s = pointForm;
+    for (QChar& c : s)
+        c = c == '.' ? f.decimalSeparator : c == ',' ? f.thousandSeparator : c;
+    return s;
+}
+
+void expectReads()
+{
+    struct Case {
+        const char* text;
+        bool ok;
+        double value;
+    };
+    const Case cases[] = {
+        {" -1.5e2 ", true, -150}, {"+0.003", true, 0.003}, {"1.5", true, 1.5},  {"2.", true, 2},
+        {".5", true, 0.5},        {"1E-400", true, 0},     {"1e400", false, 0}, {"", false, 0},
+        {"1.2.3", false, 0},      {"1,000", false, 0},     {"abc", false, 0},   {"1e", false, 0},
+        {"1.5x", false, 0},       {"- 1", false, 0},       {"inf", false, 0},   {"0x10", false, 0},
+    };
+    for (const Case& c : cases) {
+        const QString text = local(c.text);
+        double v = -1;
+        EXPECT_EQ(Numbers::parseDecimal(text, v), c.ok) << text.toStdString();
+        if (c.ok) {
+            EXPECT_DOUBLE_EQ(v, c.value) << text.toStdString();
+        }
+    }
+    // Only the system's separator counts.
+    const QString other = LocaleFacts::current().decimalSeparator == '.' ? "1,5" : "1.5";
+    EXPECT_EQ(Numbers::parseDecimalOr(other, 7), 7);
+}
+
+void expectWrites()
+{
+    struct Fixed {
+        double value;
+        int precision, decimals;
+        const char* text;
+    };
+    const Fixed fixed[] = {
+        {1234.56, 5, 1, "1234.6"},   {20, 5, 1, "20.0"},       {-3.04, 5, 1, "-3.0"},
+        {12345.67, 5, 1, "12346.0"}, {-0.04, 5, 1, "0.0"},     {20.04999, 5, 1, "20.0"},  // rounded once
+        {999.94999, 5, 1, "999.9"},  {99999.96, 5, 1, "1E5"},  {0.000123456789, 5, 10, "0.0001234600"},
+    };
+    for (const Fixed& c : fixed)
+        EXPECT_EQ(Numbers::formatFixed(c.value, c.precision, c.decimals), local(c.text)) << c.value;
+    struct General {
+        double value;
+        int precision;
+        const char* text;
+    };
+    const General general[] = {
+        {0.1 + 0.2, 15, "0.3"},  {47, 15, "47"},   {0.000001, 15, "1E-6"}, {-1.5e-6, 15, "-1.5E-6"},
+        {0.024, 3, "0.024"},     {1 / 1.2, 3, "0.833"},  {0.02 * 1.2 * 1.2, 3, "0.0288"}, {1e20, 15, "1E20"},
+    };
+    for (const General& c : general)
+        EXPECT_EQ(Numbers::formatGeneral(c.value, c.precision), local(c.text)) << c.value;
+    struct Thousands {
+        double value;
+        int decimals;
+        const char* text;
+    };
+    const Thousands thousands[] = {
+        {1234567.891, 2, "1,234,567.89"}, {0.3, 3, "0.300"}, {-1234.5, 1, "-1,234.5"}, {-0.0001, 3, "0.000"},
+        {1234567890123.4567, 4, "1,234,567,890,123.4600"},  // 15 significant digits
+        {1e15, 2, "1E15"},
+    };
+    for (const Thousands& c : thousands)
+        EXPECT_EQ(Numbers::formatThousands(c.value, c.decimals), local(c.text)) << c.value;
+}
+
+const QChar kSeparators[] = {'.', ','};
 }  // namespace
 
 TEST(Numbers, DecimalReaderAcceptsOnlyTheSystemSeparator)
 {
-    ScopedLocaleFacts point(withSeparator('.'));
-    double v = 0;
-    EXPECT_TRUE(Numbers::parseDecimal(" -1.5e2 ", v));
-    EXPECT_DOUBLE_EQ(v, -150);
-    EXPECT_FALSE(Numbers::parseDecimal("1,5", v));
-    EXPECT_FALSE(Numbers::parseDecimal("", v));
-    EXPECT_FALSE(Numbers::parseDecimal("1.2.3", v));
-    EXPECT_FALSE(Numbers::parseDecimal("1 000", v));
-    EXPECT_FALSE(Numbers::parseDecimal("abc", v));
-    EXPECT_FALSE(Numbers::parseDecimal("1e", v));
-    {
-        ScopedLocaleFacts comma(withSeparator(','));
-        EXPECT_TRUE(Numbers::parseDecimal("0,003", v));
-        EXPECT_DOUBLE_EQ(v, 0.003);
-        EXPECT_FALSE(Numbers::parseDecimal("0.003", v));
+    for (QChar sep : kSeparators) {
+        ScopedLocaleFacts facts(withSeparator(sep));
+        expectReads();
+    }
+}
+
+TEST(Numbers, WritersFollowTheSystemSeparators)
+{
+    for (QChar sep : kSeparators) {
+        ScopedLocaleFacts facts(withSeparator(sep));
+        expectWrites();
+    }
+}
+
+// The application object sets the C library's locale from the environment; under a comma
+// locale strtod and printf would read and write "," whatever the system facts say.
+TEST(Numbers, IndependentOfTheCLibraryLocale)
+{
+    const std::string saved = std::setlocale(LC_NUMERIC, nullptr);
+    struct Restore {
+        std::string name;
+        ~Restore() { std::setlocale(LC_NUMERIC, name.c_str()); }
+    } restore{saved};
+    const char* set = nullptr;
+    for (const char* name : {"de_DE.UTF-8", "ru_RU.UTF-8"})
+        if ((set = std::setlocale(LC_NUMERIC, name)))
+            break;
+    if (!set)
+        GTEST_SKIP() << "neither de_DE.UTF-8 nor ru_RU.UTF-8 is available (make them with localedef and LOCPATH)";
+    ASSERT_STREQ(std::localeconv()->decimal_point, ",");
+    for (QChar sep : kSeparators) {
+        ScopedLocaleFacts facts(withSeparator(sep));
+        expectReads();
+        expectWrites();
     }
 }
 
@@ -46,29 +144,6 @@ TEST(Numbers, WholeReaderRejectsFractionsAndOverflow)
     EXPECT_FALSE(Numbers::parseWhole("", v));
     EXPECT_FALSE(Numbers::parseWhole("12 ", v));
     EXPECT_EQ(Numbers::parseWholeOr("abc", 7), 7);
-}
-
-TEST(Numbers, WritersFollowTheSystemSeparators)
-{
-    ScopedLocaleFacts point(withSeparator('.'));
-    EXPECT_EQ(Numbers::formatFixed(1234.56, 5, 1), "1234.6");
-    EXPECT_EQ(Numbers::formatFixed(20, 5, 1), "20.0");
-    EXPECT_EQ(Numbers::formatFixed(-3.04, 5, 1), "-3.0");
-    EXPECT_EQ(Numbers::formatFixed(12345.67, 5, 1), "12346.0");
-    EXPECT_EQ(Numbers::formatFixed(-0.04, 5, 1), "0.0");
-    EXPECT_EQ(Numbers::formatGeneral(0.1 + 0.2), "0.3");
-    EXPECT_EQ(Numbers::formatGeneral(47), "47");
-    EXPECT_EQ(Numbers::formatGeneral(0.000001), "1E-6");
-    EXPECT_EQ(Numbers::formatGeneral(0.024, 3), "0.024");
-    EXPECT_EQ(Numbers::formatGeneral(0.02 * 1.2 * 1.2, 3), "0.0288");
-    EXPECT_EQ(Numbers::formatGeneral(1 / 1.2, 3), "0.833");
-    EXPECT_EQ(Numbers::formatGeneral(1e20), "1E20");
-    EXPECT_EQ(Numbers::formatThousands(1234567.891, 2), "1,234,567.89");
-    EXPECT_EQ(Numbers::formatThousands(0.3, 3), "0.300");
-    ScopedLocaleFacts comma(withSeparator(','));
-    EXPECT_EQ(Numbers::formatFixed(1000, 5, 1), "1000,0");
-    EXPECT_EQ(Numbers::formatGeneral(0.0288, 3), "0,0288");
-    EXPECT_EQ(Numbers::formatThousands(12345.5, 1), "12 345,5");
 }
 
 TEST(Numbers, RoundingIsHalfToEven)

@@ -64,3 +64,35 @@ TEST(IniFile, NumbersAndBooleans)
         EXPECT_TRUE(QString(e.what()).contains("'1.5'"));
     }
 }
+
+TEST(IniFile, FirstOccurrenceOfANameWinsInAnyCase)
+{
+    IniFile ini;
+    ini.loadFromText(QString::fromUtf8("[Prog]\r\nTemp1=10\r\nTEMP1=20\r\nb=2\r\nКлюч=к\r\n[prog]\r\nc=3\r\nTemp1=30\r\n"));
+    struct Case {
+        const char* section;
+        const char* key;
+        const char* value;  // "-" for missing
+    };
+    const Case reads[] = {
+        {"PROG", "temp1", "10"},
+        {"prog", "B", "2"},
+        {"prog", "КЛЮЧ", "к"},
+        {"Prog", "c", "-"},  // only in the repeated section, which is never read
+        {"Other", "b", "-"},
+    };
+    for (const Case& c : reads)
+        EXPECT_EQ(ini.readString(c.section, QString::fromUtf8(c.key), "-"), QString::fromUtf8(c.value))
+            << c.section << "/" << c.key;
+    ini.writeString("pROG", "tEMP1", "11");
+    ini.writeString("PROG", "New", "n");
+    ini.writeString("Other", "k", "v");
+    EXPECT_EQ(ini.toText(), QString::fromUtf8("[Prog]\r\nTemp1=11\r\nTEMP1=20\r\nb=2\r\nКлюч=к\r\nNew=n\r\n\r\n"
+                                              "[prog]\r\nc=3\r\nTemp1=30\r\n\r\n[Other]\r\nk=v\r\n\r\n"));
+    // Keys added one by one stay found, whatever the case they are asked in.
+    for (int n = 1; n <= 300; ++n)
+        ini.writeInteger("Other", "Key" + QString::number(n), n);
+    for (int n = 1; n <= 300; ++n)
+        ASSERT_EQ(ini.readInteger("OTHER", "kEY" + QString::number(n), 0), n);
+    EXPECT_EQ(ini.readString("other", "K", ""), "v");
+}
