@@ -94,6 +94,27 @@ constexpr std::array<Range, 4> kTypeSInverse = {{{kBelowAll, kTypeSInverse1},
                                                  {10.332, kTypeSInverse3},
                                                  {17.536, kTypeSInverse4}}};
 
+// The fixed slope, in mV/°C, with which a MAX31855 turns the voltage into its temperature.
+double converterSlope(int type)
+{
+    return type == TypeMax31855K ? 0.041276 : 0.009587;
+}
+
+double settle(double value, bool* valid)
+{
+    const bool ok = std::isfinite(value);
+    if (valid)
+        *valid = ok;
+    return ok ? value : 0;
+}
+
+double nothingToDivideBy(bool* valid)
+{
+    if (valid)
+        *valid = false;
+    return 0;
+}
+
 }  // namespace
 
 double TempToEmf(int type, double t)
@@ -120,20 +141,52 @@ double EmfToTemp(int type, double emf)
 
 double RawToTemp(const ErrDevice& channel, double raw, double cj, bool* valid)
 {
-    (void)channel;
-    (void)raw;
-    (void)cj;
-    if (valid)
-        *valid = false;
-    return 0;
+    const int type = channel.Tc_Type;
+    const double z = channel.Tc_z, zt = channel.Tc_zt, k = channel.Tc_k, kt = channel.Tc_kt;
+    switch (type) {
+    case TypeK:
+    case TypeS: {
+        if (k == z)
+            return nothingToDivideBy(valid);
+        const double e0 = TempToEmf(type, zt - cj);
+        const double e1 = TempToEmf(type, kt - cj);
+        const double e = e0 + (e1 - e0) / (k - z) * (raw - z);
+        return settle(cj + EmfToTemp(type, e), valid);
+    }
+    case TypeMax31855K:
+    case TypeMax31855S: {
+        const double e = (raw / 4 + zt - cj) * converterSlope(type);
+        return settle(cj + EmfToTemp(type, e), valid);
+    }
+    case TypeLinear:
+        if (k == z)
+            return nothingToDivideBy(valid);
+        return settle(cj + (raw - z) * (kt - zt) / (k - z), valid);
+    default: return settle(0, valid);
+    }
 }
 
 double TempToRaw(const ErrDevice& channel, double t, double cj, bool* valid)
 {
-    (void)channel;
-    (void)t;
-    (void)cj;
-    if (valid)
-        *valid = false;
-    return 0;
+    const int type = channel.Tc_Type;
+    const double z = channel.Tc_z, zt = channel.Tc_zt, k = channel.Tc_k, kt = channel.Tc_kt;
+    switch (type) {
+    case TypeK:
+    case TypeS: {
+        const double e0 = TempToEmf(type, zt - cj);
+        const double e1 = TempToEmf(type, kt - cj);
+        if (e1 == e0)
+            return nothingToDivideBy(valid);
+        const double e = TempToEmf(type, t - cj);
+        return settle(z + (k - z) / (e1 - e0) * (e - e0), valid);
+    }
+    case TypeMax31855K:
+    case TypeMax31855S:
+        return settle((cj + TempToEmf(type, t - cj) / converterSlope(type) - zt) * 4, valid);
+    case TypeLinear:
+        if (kt == zt)
+            return nothingToDivideBy(valid);
+        return settle(z + (t - cj) * (k - z) / (kt - zt), valid);
+    default: return settle(0, valid);
+    }
 }
