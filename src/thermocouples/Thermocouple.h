@@ -22,9 +22,11 @@ double TempToEmf(int type, double t);
 double EmfToTemp(int type, double emf);
 
 // The temperature in °C of a channel for its averaged raw reading, with the cold junction at
-// cj °C. A calibration that leaves nothing to divide by (equal readings or temperatures at
-// the two points) gives 0 and clears `valid` when given; so does any result that is not a
-// finite number.
+// cj °C. A calibration that leaves nothing to divide by (here: equal raw readings at the two
+// points, for types K, S and linear) gives 0 and clears `valid` when given; so does any result
+// that is not a finite number. Otherwise `valid` is set.
 double RawToTemp(const ErrDevice& channel, double raw, double cj, bool* valid = nullptr);
-// The raw reading the channel would give at t °C; the inverse of RawToTemp.
+// The raw reading the channel would give at t °C; the inverse of RawToTemp, with `valid` as
+// there. Nothing to divide by here means equal temperatures at the two points for the linear
+// type, equal calibration voltages for types K and S.
 double TempToRaw(const ErrDevice& channel, double t, double cj, bool* valid = nullptr);
