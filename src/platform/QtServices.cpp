@@ -3,6 +3,11 @@
 #include "DateTime.h"
 
 #include <QColorDialog>
+#include <QComboBox>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QVBoxLayout>
 #include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
@@ -87,6 +92,27 @@ QColor QtDialogs::chooseColor(const QColor& initial)
 {
     const QColor c = QColorDialog::getColor(initial, parent_);
     return c.isValid() ? c : initial;
+}
+
+QString QtDialogs::choosePort(const QString& title, const QStringList& lines, const QStringList& ports)
+{
+    QDialog dialog(parent_);
+    dialog.setWindowTitle(title);
+    auto* layout = new QVBoxLayout(&dialog);
+    for (const QString& line : lines)
+        layout->addWidget(new QLabel(line, &dialog));
+    auto* list = new QComboBox(&dialog);
+    list->setEditable(true);  // a pseudo-terminal is not listed, but can be typed
+    list->addItems(ports);
+    list->setCurrentIndex(ports.isEmpty() ? -1 : 0);
+    layout->addWidget(list);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    layout->addWidget(buttons);
+    if (dialog.exec() != QDialog::Accepted)
+        return QString();
+    return list->currentText().trimmed();
 }
 
 QtSoundPlayer::QtSoundPlayer() : effect_(std::make_unique<QSoundEffect>()) {}

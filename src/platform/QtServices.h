@@ -34,6 +34,7 @@ public:
     QString saveFile(const QString& title, const QString& filter, const QString& defaultExt, const QString& folder,
                      const QString& fileName) override;
     QColor chooseColor(const QColor& initial) override;
+    QString choosePort(const QString& title, const QStringList& lines, const QStringList& ports) override;
 
     // "Programs (*.prg)|*.prg" -> "Programs (*.prg)"; pairs joined by ";;".
     static QString toQtFilter(const QString& filter);

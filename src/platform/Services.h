@@ -1,6 +1,7 @@
 #pragma once
 #include <QColor>
 #include <QString>
+#include <QStringList>
 
 // The seams between the program and the outside world. Tests replace each of them.
 
@@ -40,6 +41,9 @@ public:
                              const QString& folder, const QString& fileName) = 0;
     // Returns the chosen colour, or `initial` when cancelled.
     virtual QColor chooseColor(const QColor& initial) = 0;
+    // The port picker: a title, two lines of explanation, the detected ports (the first one
+    // preselected) in a list that also takes a typed device path. Empty result: cancelled.
+    virtual QString choosePort(const QString& title, const QStringList& lines, const QStringList& ports) = 0;
 };
 
 // Plays a sound file in the background.

@@ -1,4 +1,5 @@
 #pragma once
+#include "SerialPort.h"
 #include "Services.h"
 
 #include <QString>
@@ -12,4 +13,5 @@ struct AppServices {
     SoundPlayer& sound;
     PowerOff& powerOff;
     QString appFolder;  // empty: the executable's folder
+    SerialPort* serialPort = nullptr;  // none: the system's serial ports
 };

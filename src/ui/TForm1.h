@@ -5,16 +5,20 @@
 #include "EventLog.h"
 #include "Executor.h"
 #include "FaultSupervisor.h"
+#include "FrameLink.h"
 #include "Guard.h"
 #include "IniFile.h"
 #include "KilnState.h"
 #include "MessageTable.h"
 #include "OvenFile.h"
+#include "Poller.h"
+#include "PortManager.h"
 #include "Previews.h"
 #include "ProgramEditor.h"
 #include "ProgramFile.h"
 #include "ProgramTable.h"
 #include "Regulator.h"
+#include "ServiceCommands.h"
 #include "Simulator.h"
 #include "TForm2.h"
 #include "TemperatureChart.h"
@@ -392,6 +396,10 @@ public:
     std::unique_ptr<OvenFile> ovenFile;
     std::unique_ptr<Executor> executor;
     std::unique_ptr<ControlCycle> cycle;
+    std::unique_ptr<PortManager> port;
+    std::unique_ptr<FrameLink> link;
+    std::unique_ptr<Poller> poller;
+    std::unique_ptr<ServiceCommands> service;
     std::unique_ptr<TForm2> Form2;  // the shutdown dialog, a window of its own
     bool SettingsApplied = false;
 
@@ -414,6 +422,9 @@ public:
     void PauseButtonClick();
     void PrevButtonClick();
     void NextButtonClick();
+    void HardwareTimerTimer();
+    void PortSelectClick();
+    void ShowServicePage();
 
 protected:
     void showEvent(QShowEvent* e) override;
@@ -426,11 +437,15 @@ private:
     void connectProgramPage();
     void connectOvenPage();
     void connectOptionsPage();
+    void connectServicePage();
+    void createLink();
+    void restorePort();
     void applyStoredControls();
     void startTimers();
     void closeSequence();
     QString appFolderOverride_;
     AppServices services_;
+    std::unique_ptr<SerialPort> systemPort_;  // when the services bring none
     bool restored_ = false;
     bool closing_ = false;
     // Runs a handler under the standard error report.

@@ -33,6 +33,7 @@ void TForm1::FormCreate()
     texts.setFolder(state.AppFolder);
     settings.load(state.AppFolder + "/term.ini");
     texts.LangInit();
+    link->Hard_init();
     PidReset(state.Pid);
     simulator->ModelInit();
     cycle->InitState();  // clock, hand-over flags and the device records (after the model)
@@ -82,6 +83,7 @@ void TForm1::FormStorage1RestorePlacement()
     state.InterfaceMode = InterfaceType->isChecked() ? 0 : 1;
     setWindowTitle("Fornaxel - " + DeviceNameStr());
     log->TLogStart();
+    restorePort();
     if (state.simulated()) {
         HardwareTimer->setInterval(timing.HardwareInterval);
         InterfaceTimer->setInterval(timing.InterfaceInterval);
@@ -211,6 +213,7 @@ void TForm1::closeSequence()
         programFile->Save(programFile->FileName());
     InterfaceTimer->stop();
     HardwareTimer->stop();
+    port->PortClose();
     log->TLogLS("LogCloseProgram", "");
     log->TLogTimerTimer();
 }

@@ -129,7 +129,10 @@ void TForm1::createSubsystems()
     steps.Calc = [this] { meter->Calc(); };
     steps.DrawGraph = [this] { chart->DrawGraph(); };
     steps.ManualMode = [this] { return regulator->isManual(); };
+    steps.PortClose = [this] { port->PortClose(); };
+    steps.PortOpen = [this] { port->PortOpen(); };
     cycle = std::make_unique<ControlCycle>(state, services_.clock, texts, *log, v, steps);
+    createLink();
 }
 
 namespace {
@@ -170,6 +173,7 @@ void TForm1::connectHandlers()
     connectProgramPage();
     connectOvenPage();
     connectOptionsPage();
+    connectServicePage();
 }
 
 void TForm1::connectWorkPage()

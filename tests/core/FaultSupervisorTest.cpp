@@ -43,7 +43,7 @@ protected:
                         log,
                         powerOff,
                         {&panel8, &crash, &shutDownTimer},
-                        {[this] { ++closes; }, [this](const QString& t) { titles << t; }}};
+                        {[this] { ++closes; }, [this](const QString& t) { titles << t; }, {}}};
 
     void SetUp() override { sup.setDialog(&dialog); }
 };

@@ -74,6 +74,14 @@ public:
         asked << "color";
         return colorAnswer.isValid() ? colorAnswer : initial;
     }
+    QString portAnswer;  // empty = cancel
+    QStringList portsOffered;
+    QString choosePort(const QString& title, const QStringList& lines, const QStringList& ports) override
+    {
+        asked << "port:" + title + "|" + lines.join("|");
+        portsOffered = ports;
+        return portAnswer;
+    }
 };
 
 class FakeSoundPlayer : public SoundPlayer {

@@ -1,0 +1,51 @@
+#pragma once
+#include "KilnState.h"
+#include "Texts.h"
+
+#include <QByteArray>
+#include <functional>
+
+class FrameLink;
+class QLabel;
+class StringGrid;
+
+// The service page's view of the exchange; each may be null.
+struct PollerView {
+    StringGrid* DebugGrid = nullptr;
+    QLabel* Label13 = nullptr;  // the last thermocouple reply
+};
+
+struct PollerHooks {
+    std::function<int(int)> OutputLevel;                   // output k (1 = A, 2 = B), 0..100
+    std::function<void(const QByteArray&)> NvRegisterReply;  // register 0xD0
+    std::function<void(const QByteArray&)> DumpBlock;      // kinds 8 and 13
+};
+
+// The polling pass: sends the request batch when the control cycle asks for it, takes every
+// reply apart into the kiln state, and identifies the controller.
+class Poller {
+public:
+    Poller(KilnState& state, FrameLink& link, const MessageSource& texts, EventLogWriter& log, PollerView view,
+           PollerHooks hooks);
+
+    void WorkHardware();
+    // One reply of two bytes or more.
+    void HandleReply(const QByteArray& reply);
+
+private:
+    void sendBatch();
+    void drainReplies();
+    void identify();
+    void registerValue(const QByteArray& reply, int c, int p);
+    void coldJunction(int c);
+    void thermocouple(int channel, int c, int p);
+    void powerUp();
+    void gridCell(int column, int row, const QString& text);
+
+    KilnState& state_;
+    FrameLink& link_;
+    const MessageSource& texts_;
+    EventLogWriter& log_;
+    PollerView view_;
+    PollerHooks hooks_;
+};

@@ -1,0 +1,73 @@
+#pragma once
+#include "KilnState.h"
+#include "Texts.h"
+
+#include <QString>
+#include <stdexcept>
+
+class Dialogs;
+class QPushButton;
+class QTabWidget;
+class QTimer;
+class SerialPort;
+
+// A port that cannot be opened or used; its text is shown to the operator.
+class PortError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+struct PortManagerView {
+    QPushButton* PortSelect = nullptr;
+    QTabWidget* PageControl1 = nullptr;  // page 4 is the log
+    QTimer* HardwareTimer = nullptr;
+    QTimer* InterfaceTimer = nullptr;
+};
+
+// Owns the serial port of the controller: which port it is, opening and closing it, whether
+// it may be used now, and the one report per loss of it.
+class PortManager {
+public:
+    static constexpr int kLogPage = 4;
+
+    PortManager(KilnState& state, SerialPort& port, Dialogs& dialogs, const MessageSource& texts,
+                EventLogWriter& log, PortManagerView view);
+
+    // The configured port: a device path, empty for none.
+    QString PortName() const { return name_; }
+    void PortSetName(const QString& path) { name_ = path; }
+    // A stored port number n stands for /dev/ttyS(n-1), as COMn does; 0 is no port.
+    void PortSetNumber(int n);
+    static QString nameOfNumber(int n);
+
+    bool PortIsOpen() const;
+    bool PortAvailable() const;
+    // Opens the configured port (the picker first when there is none) and drops stale input.
+    void PortOpen();
+    void PortClose();
+    // Forgets the port and opens: the operator picks one.
+    void PortChangeNumber();
+
+    // Whether the port may be used now; reports it once when it may not.
+    bool CheckPort();
+    void PortOpenError();
+    void PortOpenTry();
+    void PortSelectClick();
+
+    // The bytes waiting at the port; a read failure reports the port and gives nothing.
+    QByteArray PortReadString();
+    // Writes the bytes; false, with the port reported, when the write fails.
+    bool PortWrite(const QByteArray& bytes);
+
+private:
+    void logOpened();
+    void showPortCaption();
+
+    KilnState& state_;
+    SerialPort& port_;
+    Dialogs& dialogs_;
+    const MessageSource& texts_;
+    EventLogWriter& log_;
+    PortManagerView view_;
+    QString name_;
+};

@@ -1,0 +1,23 @@
+#pragma once
+#include "SerialPort.h"
+
+#include <QSerialPort>
+
+// The serial line through Qt Serial Port. Reads and writes do not wait: the control cycle and
+// the polling pass run on the user-interface thread.
+class QtSerialPort : public SerialPort {
+public:
+    bool open(const QString& path) override;
+    void close() override;
+    bool isOpen() const override;
+    bool exists(const QString& path) const override;
+    bool readWaiting(QByteArray& bytes) override;
+    bool write(const QByteArray& bytes) override;
+    void discardInput() override;
+    QStringList availablePorts() const override;
+    QString errorString() const override;
+
+private:
+    QSerialPort port_;
+    QString error_;
+};

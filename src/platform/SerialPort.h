@@ -1,0 +1,26 @@
+#pragma once
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+// The serial line to the kiln controller: 9600 baud, 8 data bits, no parity, one stop bit,
+// no flow control, DTR off and RTS on. A port is named by its device path ("/dev/ttyUSB0",
+// or a pseudo-terminal such as the emulator's). Tests replace it.
+class SerialPort {
+public:
+    virtual ~SerialPort() = default;
+    // False when the port cannot be opened; errorString() then says why.
+    virtual bool open(const QString& path) = 0;
+    virtual void close() = 0;
+    virtual bool isOpen() const = 0;
+    // Whether the device exists, whoever has it open.
+    virtual bool exists(const QString& path) const = 0;
+    // Every byte waiting now, without waiting for more. False on a read failure.
+    virtual bool readWaiting(QByteArray& bytes) = 0;
+    // False on a write failure.
+    virtual bool write(const QByteArray& bytes) = 0;
+    virtual void discardInput() = 0;
+    // The serial ports the system knows of, by device path, in order.
+    virtual QStringList availablePorts() const = 0;
+    virtual QString errorString() const = 0;
+};
