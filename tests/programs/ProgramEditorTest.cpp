@@ -254,6 +254,23 @@ TEST_F(EditorFixture, RealClicksActOnTheRightCell)
     QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, centre(0, 1));
     EXPECT_EQ(cell(3, 1), " ");
     EXPECT_EQ(grid.currentRow(), 2);
+
+    // A double click steps twice, as two clicks do (its second press comes as a double
+    // click); in a typed column it opens the editor.
+    const auto doubleClick = [&](int col, int n, Qt::MouseButton button) {
+        QTest::mouseClick(grid.viewport(), button, {}, centre(col, n));
+        QTest::mouseDClick(grid.viewport(), button, {}, centre(col, n));
+        QTest::mouseRelease(grid.viewport(), button, {}, centre(col, n));
+    };
+    doubleClick(3, 2, Qt::LeftButton);
+    EXPECT_EQ(cell(3, 2), "2");
+    doubleClick(3, 2, Qt::RightButton);
+    EXPECT_EQ(cell(3, 2), " ");
+    doubleClick(4, 2, Qt::LeftButton);
+    EXPECT_EQ(cell(4, 2), "   B");
+    EXPECT_EQ(grid.indexWidget(grid.currentIndex()), nullptr);
+    doubleClick(1, 2, Qt::LeftButton);
+    EXPECT_NE(grid.indexWidget(grid.currentIndex()), nullptr);
 }
 
 TEST_F(EditorFixture, DraggingALineNumberMovesTheRow)
@@ -333,6 +350,15 @@ TEST_F(EditorFixture, TypedTextIsKeptAndEnterRedrawsWithIt)
     EXPECT_EQ(left.count(), 1);
     EXPECT_EQ(cell(1, 2), "800");
     EXPECT_DOUBLE_EQ(editor.Preview()[2].y, 800);
+
+    // A key typed right after a click on the current cell opens its editor with that key.
+    grid.setFocus();
+    grid.setCurrentCell(4, 1);
+    const QPoint line3 = grid.visualRect(grid.model()->index(4, 1)).center();
+    QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, line3);
+    QTest::keyClick(&grid, Qt::Key_7);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    EXPECT_EQ(cell(1, 3), "7");
     grid.setParent(nullptr);
 }
 
