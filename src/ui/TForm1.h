@@ -42,14 +42,6 @@ class RadioGroup;
 class SpinButton;
 class StringGrid;
 
-// What a file dialog is opened with; the language switch replaces filter and title.
-// A filter is "Description|*.ext|Other|*.x".
-struct FileDialogSpec {
-    QString filter;
-    QString title;
-    QString defaultExt;
-};
-
 // The main window. The constructor only builds the controls; every control is a public
 // member named like its objectName, which is also its key in the settings and language files.
 class TForm1 : public QMainWindow {
@@ -345,7 +337,7 @@ public:
     QTimer* FlashTimer = nullptr;
     QTimer* TLogTimer = nullptr;
 
-    // ---- File dialogs ----
+    // ---- File dialogs (built-in texts, replaced by the language's where it has them) ----
     FileDialogSpec OpenDialog1;  // program, load
     FileDialogSpec SaveDialog1;  // program, save
     FileDialogSpec OpenDialog2;  // oven configuration, load

@@ -39,7 +39,9 @@ struct FileFixture : ::testing::Test {
     QCustomPlot chart;
     QLineEdit maxTemp{"1100"};
     ProgramEditor editor{state, texts, log, dialogs, {&grid, &chart, &maxTemp}};
-    ProgramFile file{state, texts, log, dialogs, &grid, editor};
+    FileDialogSpec openDialog{"Programs|*.prg", "Load program", "prg"};
+    FileDialogSpec saveDialog{"Programs|*.prg", "Save program", "prg"};
+    ProgramFile file{state, log, dialogs, &grid, editor, openDialog, saveDialog};
 
     void SetUp() override { state.AppFolder = dir.path(); }
     QString path(const QString& name) const { return dir.path() + "/" + name; }
@@ -236,8 +238,6 @@ TEST_F(FileFixture, SavingKeepsWhatTheFileHeldBeyondTheTable)
 
 TEST_F(FileFixture, ButtonsUseTheDialogsAndClearTheFlag)
 {
-    texts.texts["SaveKilningProgram"] = "Save program";
-    texts.texts["LoadKilningProgram"] = "Load program";
     line(1, "600", "90", "2", "   B");
     editor.SetProgChanged(true);
     file.KProgSaveClick();  // cancelled

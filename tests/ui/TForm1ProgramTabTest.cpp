@@ -1,0 +1,98 @@
+// The program tab and the file dialogs through the real main window.
+#include "TForm1.h"
+
+#include "DrivenWindow.h"
+#include "LocaleFacts.h"
+#include "TestFiles.h"
+#include "TestServices.h"
+#include "Widgets.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+struct ProgramTab : ::testing::Test {
+    ScopedLocaleFacts locale{LocaleFacts{}};
+    QTemporaryDir dir;
+    FakeClock clock;
+    FakeRandom random;
+    FakeDialogs dialogs;
+    FakeSoundPlayer sound;
+    RecordingPowerOff powerOff;
+    std::unique_ptr<TForm1> form;
+
+    // A window on a program folder holding the given shipped files, started without its timers.
+    void start(const QStringList& files, const QString& folder)
+    {
+        for (const QString& name : files)
+            ASSERT_TRUE(QFile::copy(QString(FORNAXEL_DATA_DIR) + "/" + name, folder + "/" + name));
+        form = std::make_unique<TForm1>(AppServices{clock, random, dialogs, sound, powerOff, folder});
+    }
+    // Started by being shown, as on the desktop, and on the program tab; the cycle stays still.
+    void showProgramTab(const QStringList& files)
+    {
+        start(files, dir.path());
+        form->show();
+        for (QTimer* t : {form->InterfaceTimer, form->HardwareTimer, form->FlashTimer})
+            t->stop();
+        form->PageControl1->setCurrentWidget(form->TabEditProgram);
+        QApplication::processEvents();
+    }
+};
+
+}  // namespace
+
+TEST_F(ProgramTab, FileDialogsTakeTheLanguageTextsOrElseTheBuiltInOnes)
+{
+    struct Case {
+        QStringList files;
+        QString programs, loadProgram, saveProgram, ovens, loadOven, saveOven;
+    };
+    const std::vector<Case> cases = {
+        {{},
+         "Программы обжига (*.prg)|*.prg",
+         "Загрузить программу обжига",
+         "Сохранить программу обжига",
+         "Конфигурации печи (*.ovn)|*.ovn",
+         "Загрузить конфигурацию печи",
+         "Сохранить конфигурацию печи"},
+        {{"English.lng", "term.ini"},
+         "Firing programs (*.prg)|*.prg",
+         "Load firing program",
+         "Save firing program",
+         "Kiln configurations (*.ovn)|*.ovn",
+         "Load kiln configuration",
+         "Save kiln configuration"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.files.join(", ").toStdString());
+        QTemporaryDir folder;
+        start(c.files, folder.path());
+        restoreWithoutTimers(*form);
+        // Every dialog is cancelled.
+        const std::vector<std::tuple<QPushButton*, QString, QString, QString>> buttons = {
+            {form->KProgSave, "save:" + c.saveProgram, c.programs, "prg"},
+            {form->KProgLoad, "open:" + c.loadProgram, c.programs, "prg"},
+            {form->OvenSave, "save:" + c.saveOven, c.ovens, "ovn"},
+            {form->OvenLoad, "open:" + c.loadOven, c.ovens, "ovn"},
+        };
+        for (const auto& [button, asked, filter, ext] : buttons) {
+            dialogs.asked.clear();
+            button->click();
+            EXPECT_EQ(dialogs.asked.join("; ").toStdString(), asked.toStdString());
+            EXPECT_EQ(dialogs.lastFilter.toStdString(), filter.toStdString());
+            EXPECT_EQ(dialogs.lastDefaultExt.toStdString(), ext.toStdString());
+        }
+        form.reset();
+    }
+}
