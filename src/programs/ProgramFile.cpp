@@ -113,6 +113,7 @@ void ProgramFile::readLines(const IniFile& ini, int fileScale, int count)
 
 void ProgramFile::KProgSaveClick()
 {
+    Prog_->commitEditor();
     const QString path = saveDialog_.save(dialogs_, programFolder(), fileName_);
     if (path.isEmpty())
         return;

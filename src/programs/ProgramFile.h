@@ -38,7 +38,7 @@ public:
     // value that is no whole number; the rows read before it stay.
     bool Load(const QString& path);
 
-    // The buttons KProgSave and KProgLoad.
+    // The buttons KProgSave and KProgLoad. Saving takes a cell being typed as typed.
     void KProgSaveClick();
     void KProgLoadClick();
 

@@ -191,6 +191,7 @@ void TForm1::NextButtonClick() { guardedCall([&] { executor->NextButtonClick(); 
 
 void TForm1::closeSequence()
 {
+    Prog->commitEditor();  // a cell still being typed counts as typed
     // Unsaved edits are offered for saving, except during an automatic shutdown.
     const bool automatic = ShutDownTimer->isActive();
     if (ovenFile->OvenChanged() && !automatic &&

@@ -265,6 +265,18 @@ TEST_F(FileFixture, ButtonsUseTheDialogsAndClearTheFlag)
     EXPECT_EQ(cell(4, 1), "   B");
     EXPECT_EQ(dialogs.asked.last(), "open:Load program");
 
+    // A cell still being typed is saved as typed.
+    grid.show();
+    grid.setCurrentCell(2, 1);
+    grid.edit(grid.currentIndex());
+    auto* typing = qobject_cast<QLineEdit*>(grid.indexWidget(grid.currentIndex()));
+    ASSERT_NE(typing, nullptr);
+    typing->setText("725");
+    dialogs.fileAnswer = path("typed.prg");
+    file.KProgSaveClick();
+    EXPECT_TRUE(readBytes(path("typed.prg")).contains("\r\nTemp1=725\r\n"));
+    EXPECT_FALSE(editor.ProgChanged());
+
     // A file that cannot be written is an error, not a silent loss.
     dialogs.fileAnswer = path("no/such/folder/p.prg");
     EXPECT_THROW(file.KProgSaveClick(), std::runtime_error);

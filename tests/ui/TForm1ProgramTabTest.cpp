@@ -52,6 +52,28 @@ struct ProgramTab : ::testing::Test {
 
 }  // namespace
 
+TEST_F(ProgramTab, ACellStillBeingTypedIsOfferedForSavingAtClose)
+{
+    showProgramTab({});
+    QDir().mkpath(dir.path() + "/Prog");
+    const QString file = dir.path() + "/Prog/Typed.prg";
+    form->programFile->SetFileName(file);
+    StringGrid* grid = form->Prog;
+    grid->setCurrentCell(2, 1);
+    grid->setFocus();
+    QTest::keyClick(grid, Qt::Key_F2);
+    QWidget* cellEditor = grid->indexWidget(grid->currentIndex());
+    ASSERT_NE(cellEditor, nullptr);
+    QTest::keyClick(cellEditor, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(cellEditor, "1234");
+
+    dialogs.yesNoAnswer = true;
+    form->close();
+    EXPECT_TRUE(dialogs.asked.contains("yesno:?? MBKilningProgramChanged ??|?? MBSaveKilningProgram ??"))
+        << dialogs.asked.join("; ").toStdString();
+    EXPECT_TRUE(readBytes(file).contains("\r\nTemp1=1234\r\n"));
+}
+
 TEST_F(ProgramTab, FileDialogsTakeTheLanguageTextsOrElseTheBuiltInOnes)
 {
     struct Case {
