@@ -118,3 +118,18 @@ TEST_F(ProgramTab, FileDialogsTakeTheLanguageTextsOrElseTheBuiltInOnes)
         form.reset();
     }
 }
+
+TEST_F(ProgramTab, ColumnsShowTheirWholeTexts)
+{
+    showProgramTab({"English.lng", "term.ini"});
+    StringGrid* grid = form->Prog;
+    grid->setCell(1, 2, "1050.5");
+    grid->setCell(1, 3, "-17.7777777777778");  // a file in °F read under °C
+    grid->setCell(2, 4, "100000");
+    QApplication::processEvents();
+    // What the table itself reckons a column needs to show its visible texts unshortened.
+    const QAbstractItemView* view = grid;
+    for (int c : {1, 2})
+        EXPECT_GE(grid->columnWidth(c), view->sizeHintForColumn(c)) << c;
+    EXPECT_EQ(form->Panel1->width(), TForm1::kProgramPanelWidth);
+}
