@@ -64,6 +64,9 @@ public:
     // Gives each status indicator panel the width of its caption plus 6 px; the status
     // layout keeps them packed from the right edge, 4 px apart and 5 px from the edge.
     void packStatusIndicators();
+    // Shares the rest of the status row among the status texts by the longest text each
+    // shows in the loaded language (in a smaller font where they need more than there is).
+    void shareStatusTexts();
 
     // ---- Program panel (top) ----
     QGroupBox* ProgramPanel = nullptr;

@@ -142,6 +142,7 @@ void TForm1::LangCorr()
 {
     const QString unit = state.Temps.Deg();
     packStatusIndicators();
+    shareStatusTexts();
     editor->SetHeaderRows();
     HMaxTemperature->setText(texts.LS("HMaxTemperature1") + unit);
     PortSelect->setText(texts.LS("Port"));
