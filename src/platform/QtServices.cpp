@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QProcess>
 #include <QSoundEffect>
@@ -57,35 +58,38 @@ QString QtDialogs::toQtFilter(const QString& filter)
     return out.join(";;");
 }
 
-namespace {
-QString startPath(const QString& folder, const QString& fileName)
+QString QtDialogs::runFileDialog(bool save, const QString& title, const QString& filter, const QString& defaultExt,
+                                 const QString& folder, const QString& fileName)
 {
-    if (!fileName.isEmpty())
-        return fileName;
-    return QDir(folder).absolutePath();
+    QFileDialog dialog(parent_, title);
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dialog.setNameFilters(toQtFilter(filter).split(";;"));
+    // The extension goes on the name before the dialog looks for the file, so that saving
+    // as "Prog1" asks before it replaces Prog1.prg.
+    dialog.setDefaultSuffix(defaultExt);
+    if (fileName.isEmpty()) {
+        dialog.setDirectory(QDir(folder).absolutePath());
+    } else {
+        dialog.setDirectory(QFileInfo(fileName).absolutePath());
+        dialog.selectFile(QFileInfo(fileName).fileName());
+    }
+    if (dialog.exec() != QDialog::Accepted)
+        return QString();
+    const QStringList chosen = dialog.selectedFiles();
+    return chosen.isEmpty() ? QString() : chosen.first();
 }
-
-QString withExtension(QString name, const QString& ext)
-{
-    if (!name.isEmpty() && !ext.isEmpty() && QFileInfo(name).suffix().isEmpty())
-        name += "." + ext;
-    return name;
-}
-}  // namespace
 
 QString QtDialogs::openFile(const QString& title, const QString& filter, const QString& defaultExt,
                             const QString& folder, const QString& fileName)
 {
-    Q_UNUSED(defaultExt);
-    return QFileDialog::getOpenFileName(parent_, title, startPath(folder, fileName), toQtFilter(filter));
+    return runFileDialog(false, title, filter, defaultExt, folder, fileName);
 }
 
 QString QtDialogs::saveFile(const QString& title, const QString& filter, const QString& defaultExt,
                             const QString& folder, const QString& fileName)
 {
-    // QFileDialog asks before overwriting an existing file.
-    return withExtension(QFileDialog::getSaveFileName(parent_, title, startPath(folder, fileName), toQtFilter(filter)),
-                         defaultExt);
+    return runFileDialog(true, title, filter, defaultExt, folder, fileName);
 }
 
 QColor QtDialogs::chooseColor(const QColor& initial)

@@ -40,6 +40,8 @@ public:
     static QString toQtFilter(const QString& filter);
 
 private:
+    QString runFileDialog(bool save, const QString& title, const QString& filter, const QString& defaultExt,
+                          const QString& folder, const QString& fileName);
     QWidget* parent_;
 };
 

@@ -11,7 +11,9 @@
 #include <QPalette>
 #include <QRadioButton>
 #include <QGridLayout>
+#include <QStyle>
 #include <algorithm>
+#include <cmath>
 
 namespace Colors {
 
@@ -113,8 +115,17 @@ StringGrid::StringGrid(int columns, int rows, int fixedRows, int fixedColumns, Q
         for (int c = 0; c < columns; ++c)
             styleFixedCell(c, r);
     connect(this, &QTableWidget::itemChanged, this, [this](QTableWidgetItem* item) {
+        textsChanged();
         if (!settingText_)
             emit cellEdited(item->column(), item->row());
+    });
+    refit_.setSingleShot(true);
+    refit_.setInterval(0);
+    connect(&refit_, &QTimer::timeout, this, &StringGrid::fitColumns);
+    delayedEdit_.setSingleShot(true);
+    connect(&delayedEdit_, &QTimer::timeout, this, [this] {
+        if (editing_)
+            QTableWidget::edit(currentIndex());
     });
     // The cell editor holds the focus while a cell is typed, so leaving the grid is seen
     // on the application's focus changes rather than on the grid's own focus-out.
@@ -134,6 +145,44 @@ void StringGrid::setRows(int newRows)
     for (int r = old; r < rowCount(); ++r)
         for (int c = 0; c < columnCount(); ++c)
             styleFixedCell(c, r);
+    textsChanged();
+}
+
+void StringGrid::textsChanged()
+{
+    // Many cells change at once when a program is loaded; one refit follows them all.
+    if (!minimumWidths_.empty() && !refit_.isActive())
+        refit_.start();
+}
+
+void StringGrid::setFittedColumns(std::vector<int> minimumWidths)
+{
+    minimumWidths_ = std::move(minimumWidths);
+    fitColumns();
+}
+
+int StringGrid::widthFor(const QString& text) const
+{
+    // As a cell is painted: the text between a margin on either side, then the grid line.
+    const int margin = style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1;
+    const int advance = int(std::ceil(QFontMetricsF(font()).horizontalAdvance(text)));
+    return advance + 2 * margin + (showGrid() ? 1 : 0);
+}
+
+void StringGrid::fitColumns()
+{
+    refit_.stop();
+    if (minimumWidths_.empty())
+        return;
+    const QFontMetricsF metrics(font());
+    const int margins = widthFor(QString());
+    for (int c = 0; c < columnCount(); ++c) {
+        int width = c < int(minimumWidths_.size()) ? minimumWidths_[std::size_t(c)] : 0;
+        for (int r = 0; r < rowCount(); ++r)
+            width = std::max(width, int(std::ceil(metrics.horizontalAdvance(cell(c, r)))) + margins);
+        if (columnWidth(c) != width)
+            setColumnWidth(c, width);
+    }
 }
 
 void StringGrid::styleFixedCell(int col, int row)
@@ -169,9 +218,20 @@ void StringGrid::setCell(int col, int row, const QString& text)
         setItem(row, col, it);
         if (row < fixedRows_ || col < fixedCols_)
             styleFixedCell(col, row);
+        textsChanged();
     } else if (it->text() != text) {
-        it->setText(text);
+        it->setText(text);  // itemChanged follows
     }
+}
+
+bool StringGrid::commitEditor()
+{
+    QWidget* editor = state() == QAbstractItemView::EditingState ? indexWidget(currentIndex()) : nullptr;
+    if (!editor)
+        return false;
+    commitData(editor);
+    closeEditor(editor, QAbstractItemDelegate::NoHint);
+    return true;
 }
 
 void StringGrid::setInPlaceEditing(bool on)
@@ -204,15 +264,28 @@ void StringGrid::moveRow(int from, int to)
     emit rowMoved(from, to);
 }
 
+bool StringGrid::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event)
+{
+    // A click on the current cell opens its editor once the double-click interval has
+    // passed (a double click opens it at once). The wait is kept here, not in the base
+    // class, whose wait swallows the keys typed during it: a key typed now opens the
+    // editor at once with that key, as any other editing start cancels the wait.
+    if (trigger == SelectedClicked) {
+        if (!(editTriggers() & SelectedClicked) || state() == QAbstractItemView::EditingState || !index.isValid() ||
+            !(index.flags() & Qt::ItemIsEditable) || !selectionModel()->isSelected(index))
+            return false;
+        delayedEdit_.start(QApplication::doubleClickInterval());
+        return true;
+    }
+    delayedEdit_.stop();
+    return QTableWidget::edit(index, trigger, event);
+}
+
 void StringGrid::keyPressEvent(QKeyEvent* e)
 {
     if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) {
         // Commit the typed text first, so that whoever handles Enter reads it in the cell.
-        QWidget* editor = QApplication::focusWidget();
-        if (state() == QAbstractItemView::EditingState && editor && viewport()->isAncestorOf(editor)) {
-            commitData(editor);
-            closeEditor(editor, QAbstractItemDelegate::NoHint);
-        }
+        commitEditor();
         emit enterPressed();
         e->accept();
         return;
@@ -252,6 +325,16 @@ void StringGrid::mousePressEvent(QMouseEvent* e)
     }
     // Other buttons leave the current cell where it was and act on it.
     emit mouseDown(e->button(), currentColumn(), currentRow());
+}
+
+void StringGrid::mouseDoubleClickEvent(QMouseEvent* e)
+{
+    // The second press of a double click arrives only as this event. It is a press like
+    // the first one (a sound or output steps twice); in a typed column it also opens the
+    // cell editor.
+    mousePressEvent(e);
+    if (e->button() == Qt::LeftButton && editing_ && dragFrom_ < 0)
+        QTableWidget::mouseDoubleClickEvent(e);
 }
 
 void StringGrid::mouseMoveEvent(QMouseEvent* e)

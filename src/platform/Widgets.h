@@ -2,10 +2,11 @@
 #include <QColor>
 #include <QFrame>
 #include <QGroupBox>
-#include <QStringList>
-#include <vector>
 #include <QString>
+#include <QStringList>
 #include <QTableWidget>
+#include <QTimer>
+#include <vector>
 
 class QGridLayout;
 class QLabel;
@@ -78,6 +79,18 @@ public:
 
     void setInPlaceEditing(bool on);
     bool inPlaceEditing() const { return editing_; }
+    using QTableWidget::edit;
+    // Puts the text of an open cell editor into its cell and closes the editor, as Enter
+    // does (cellEdited follows when the text changed). False when no editor was open.
+    bool commitEditor();
+
+    // Each column becomes as wide as the widest text it holds, never narrower than its
+    // minimum; the widths follow the texts as they change (refitted once the event loop
+    // runs, or at once with fitColumns).
+    void setFittedColumns(std::vector<int> minimumWidths);
+    void fitColumns();
+    // The width a cell needs to show `text` whole.
+    int widthFor(const QString& text) const;
 
     void setRowMoving(bool on) { rowMoving_ = on; }
     bool rowMoving() const { return rowMoving_; }
@@ -100,14 +113,17 @@ signals:
     void rowMoved(int from, int to);
 
 protected:
+    bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
     void keyPressEvent(QKeyEvent* e) override;
     void mousePressEvent(QMouseEvent* e) override;
+    void mouseDoubleClickEvent(QMouseEvent* e) override;
     void mouseMoveEvent(QMouseEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
 
 private:
     void styleFixedCell(int col, int row);
     int dropRow(int y) const;
+    void textsChanged();
 
     int fixedRows_;
     int fixedCols_;
@@ -115,6 +131,9 @@ private:
     bool rowMoving_ = true;
     bool settingText_ = false;
     int dragFrom_ = -1;
+    std::vector<int> minimumWidths_;  // empty: the columns keep the widths they are given
+    QTimer refit_;
+    QTimer delayedEdit_;  // a click on the current cell opens its editor when this runs out
 };
 
 // A framed group of radio buttons addressed by item index, laid out in columns.

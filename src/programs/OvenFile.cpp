@@ -40,9 +40,10 @@ double readNumber(const IniFile& ini, const QString& key, double fallback)
 
 }  // namespace
 
-OvenFile::OvenFile(KilnState& state, const MessageSource& texts, EventLogWriter& log, Dialogs& dialogs,
-                   const OvenFileView& view, OvenFileHooks hooks)
-    : state_(state), texts_(texts), log_(log), dialogs_(dialogs), view_(view), hooks_(std::move(hooks))
+OvenFile::OvenFile(KilnState& state, EventLogWriter& log, Dialogs& dialogs, const OvenFileView& view,
+                   const FileDialogSpec& openDialog, const FileDialogSpec& saveDialog, OvenFileHooks hooks)
+    : state_(state), log_(log), dialogs_(dialogs), view_(view), openDialog_(openDialog), saveDialog_(saveDialog),
+      hooks_(std::move(hooks))
 {
 }
 
@@ -146,8 +147,7 @@ void OvenFile::LoadAtStartUp(const QString& path)
 
 void OvenFile::OvenSaveClick()
 {
-    const QString path = dialogs_.saveFile(texts_.LS("SaveOvenConfiguration"), texts_.LS("OvenConfigurations"), "ovn",
-                                           ovenFolder(), fileName_);
+    const QString path = saveDialog_.save(dialogs_, ovenFolder(), fileName_);
     if (path.isEmpty())
         return;
     Save(path);
@@ -156,8 +156,7 @@ void OvenFile::OvenSaveClick()
 
 void OvenFile::OvenLoadClick()
 {
-    const QString path = dialogs_.openFile(texts_.LS("LoadOvenConfiguration"), texts_.LS("OvenConfigurations"), "ovn",
-                                           ovenFolder(), fileName_);
+    const QString path = openDialog_.open(dialogs_, ovenFolder(), fileName_);
     if (path.isEmpty())
         return;
     Load(path);  // an error here leaves the flag set

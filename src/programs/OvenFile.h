@@ -1,4 +1,5 @@
 #pragma once
+#include "FileDialogSettings.h"
 #include "KilnState.h"
 #include "Services.h"
 #include "Texts.h"
@@ -41,8 +42,9 @@ public:
     static constexpr double kDefaultKT = 900;
     static constexpr double kDefaultK = 500;
 
-    OvenFile(KilnState& state, const MessageSource& texts, EventLogWriter& log, Dialogs& dialogs,
-             const OvenFileView& view, OvenFileHooks hooks = {});
+    // The dialogs are opened with `openDialog` and `saveDialog` as they stand at the time.
+    OvenFile(KilnState& state, EventLogWriter& log, Dialogs& dialogs, const OvenFileView& view,
+             const FileDialogSpec& openDialog, const FileDialogSpec& saveDialog, OvenFileHooks hooks = {});
 
     QString FileName() const { return fileName_; }
     void SetFileName(const QString& name) { fileName_ = name; }
@@ -75,10 +77,11 @@ private:
     void showTitle() const;
 
     KilnState& state_;
-    const MessageSource& texts_;
     EventLogWriter& log_;
     Dialogs& dialogs_;
     OvenFileView view_;
+    const FileDialogSpec& openDialog_;
+    const FileDialogSpec& saveDialog_;
     OvenFileHooks hooks_;
     QString fileName_;
     bool changed_ = false;

@@ -58,18 +58,26 @@ bool ProgramEditor::DrawProg()
     preview_.clear();
     double time = 0;
     preview_.push_back({time, scale.TX(0), DateTime::longTime(time), kSegment});
+    // The curve shows what the executor runs: every line up to the first one whose
+    // temperature is 0 °C (or up to the end of the grid, past which lines read as 0 °C).
+    // A line of 0 minutes before that is a step; the end line itself ramps down to 0 °C
+    // only when it has minutes.
     const int rows = grid ? grid->rows() : 0;
     for (int r = ProgramTable::kHeaderRows; r < rows; ++r) {
-        const int temp = Numbers::roundHalfEven(scale.ST(grid->cell(1, r)));
-        const int minutes = Numbers::parseWholeOr(grid->cell(2, r), 0);
-        // The line that ends the preview is checked too: the executor still goes there.
+        const double celsius = scale.ST(grid->cell(1, r));
+        const int temp = Numbers::roundHalfEven(celsius);
+        // No line takes less than no time: the curve never runs backwards.
+        const int minutes = std::max(Numbers::parseWholeOr(grid->cell(2, r), 0), 0);
+        const bool end = celsius == 0;
         if (temp > maxTemp)
             state_.ProgImpossible = true;
-        if (minutes == 0)
+        if (end && minutes == 0)
             break;
         time += minutes * DateTime::kMinute;
         const QColor color = r - 1 == state_.ProgLine ? kCurrentSegment : kSegment;
         preview_.push_back({time, scale.TX(temp), DateTime::longTime(time), color});
+        if (end)
+            break;
     }
 
     if (view_.Prog)

@@ -8,9 +8,10 @@
 
 #include <stdexcept>
 
-ProgramFile::ProgramFile(KilnState& state, const MessageSource& texts, EventLogWriter& log, Dialogs& dialogs,
-                         StringGrid* Prog, ProgramEditor& editor)
-    : state_(state), texts_(texts), log_(log), dialogs_(dialogs), Prog_(Prog), editor_(editor)
+ProgramFile::ProgramFile(KilnState& state, EventLogWriter& log, Dialogs& dialogs, StringGrid* Prog,
+                         ProgramEditor& editor, const FileDialogSpec& openDialog, const FileDialogSpec& saveDialog)
+    : state_(state), log_(log), dialogs_(dialogs), Prog_(Prog), editor_(editor), openDialog_(openDialog),
+      saveDialog_(saveDialog)
 {
     editor_.ProgFileName = [this] { return fileName_; };
     editor_.SetProgFileName = [this](const QString& name) { fileName_ = name; };
@@ -112,8 +113,8 @@ void ProgramFile::readLines(const IniFile& ini, int fileScale, int count)
 
 void ProgramFile::KProgSaveClick()
 {
-    const QString path = dialogs_.saveFile(texts_.LS("SaveKilningProgram"), texts_.LS("KilningPrograms"), "prg",
-                                           programFolder(), fileName_);
+    Prog_->commitEditor();
+    const QString path = saveDialog_.save(dialogs_, programFolder(), fileName_);
     if (path.isEmpty())
         return;
     Save(path);
@@ -122,8 +123,7 @@ void ProgramFile::KProgSaveClick()
 
 void ProgramFile::KProgLoadClick()
 {
-    const QString path = dialogs_.openFile(texts_.LS("LoadKilningProgram"), texts_.LS("KilningPrograms"), "prg",
-                                           programFolder(), fileName_);
+    const QString path = openDialog_.open(dialogs_, programFolder(), fileName_);
     bool drawn = false;
     if (!path.isEmpty()) {
         drawn = Load(path);  // an error here leaves the flag and the preview as they are

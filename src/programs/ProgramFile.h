@@ -1,4 +1,5 @@
 #pragma once
+#include "FileDialogSettings.h"
 #include "KilnState.h"
 #include "Services.h"
 #include "Texts.h"
@@ -20,8 +21,9 @@ public:
     // A larger Count is taken for a broken file rather than a program.
     static constexpr int kMaxCount = 10000;
 
-    ProgramFile(KilnState& state, const MessageSource& texts, EventLogWriter& log, Dialogs& dialogs, StringGrid* Prog,
-                ProgramEditor& editor);
+    // The dialogs are opened with `openDialog` and `saveDialog` as they stand at the time.
+    ProgramFile(KilnState& state, EventLogWriter& log, Dialogs& dialogs, StringGrid* Prog, ProgramEditor& editor,
+                const FileDialogSpec& openDialog, const FileDialogSpec& saveDialog);
 
     QString FileName() const { return fileName_; }
     void SetFileName(const QString& name) { fileName_ = name; }
@@ -36,7 +38,7 @@ public:
     // value that is no whole number; the rows read before it stay.
     bool Load(const QString& path);
 
-    // The buttons KProgSave and KProgLoad.
+    // The buttons KProgSave and KProgLoad. Saving takes a cell being typed as typed.
     void KProgSaveClick();
     void KProgLoadClick();
 
@@ -49,10 +51,11 @@ private:
     QString programFolder() const { return state_.AppFolder + "/Prog"; }
 
     KilnState& state_;
-    const MessageSource& texts_;
     EventLogWriter& log_;
     Dialogs& dialogs_;
     StringGrid* Prog_;
     ProgramEditor& editor_;
+    const FileDialogSpec& openDialog_;
+    const FileDialogSpec& saveDialog_;
     QString fileName_;
 };

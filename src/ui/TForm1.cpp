@@ -118,11 +118,19 @@ void TForm1::buildTimers()
 
 void TForm1::buildDialogs()
 {
-    const QString programs = "Программы обжига (*.prg)|*.prg";
-    OpenDialog1 = {programs, "Загрузить программу обжига", "prg"};
-    SaveDialog1 = {programs, "Сохранить программу обжига", "prg"};
-    const QString ovens = "Конфигурации печи (*.ovn)|*.ovn";
-    OpenDialog2 = {ovens, "Загрузить конфигурацию печи", "ovn"};
-    SaveDialog2 = {ovens, "Сохранить конфигурацию печи", "ovn"};
-    OpenDialog3 = {"Звуковые файлы (*.wav)|*.wav|Все файлы (*.*)|*.*", "Звуковой файл", "wav"};
+    // The built-in texts, each replaced by the loaded language's where it has one.
+    const auto text = [this](const char* key, const QString& builtIn) {
+        for (const QString& line : texts.lines())
+            if (MessageTable::lineName(line).compare(QLatin1String(key), Qt::CaseInsensitive) == 0)
+                return texts.LS(key);
+        return builtIn;
+    };
+    const QString programs = text("KilningPrograms", "Программы обжига (*.prg)|*.prg");
+    OpenDialog1 = {programs, text("LoadKilningProgram", "Загрузить программу обжига"), "prg"};
+    SaveDialog1 = {programs, text("SaveKilningProgram", "Сохранить программу обжига"), "prg"};
+    const QString ovens = text("OvenConfigurations", "Конфигурации печи (*.ovn)|*.ovn");
+    OpenDialog2 = {ovens, text("LoadOvenConfiguration", "Загрузить конфигурацию печи"), "ovn"};
+    SaveDialog2 = {ovens, text("SaveOvenConfiguration", "Сохранить конфигурацию печи"), "ovn"};
+    OpenDialog3 = {text("SoundFiles", "Звуковые файлы (*.wav)|*.wav|Все файлы (*.*)|*.*"),
+                   text("SoundFile", "Звуковой файл"), "wav"};
 }

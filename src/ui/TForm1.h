@@ -46,14 +46,6 @@ class RadioGroup;
 class SpinButton;
 class StringGrid;
 
-// What a file dialog is opened with; the language switch replaces filter and title.
-// A filter is "Description|*.ext|Other|*.x".
-struct FileDialogSpec {
-    QString filter;
-    QString title;
-    QString defaultExt;
-};
-
 // The main window. The constructor only builds the controls; every control is a public
 // member named like its objectName, which is also its key in the settings and language files.
 class TForm1 : public QMainWindow {
@@ -76,6 +68,9 @@ public:
     // Gives each status indicator panel the width of its caption plus 6 px; the status
     // layout keeps them packed from the right edge, 4 px apart and 5 px from the edge.
     void packStatusIndicators();
+    // Shares the rest of the status row among the status texts by the longest text each
+    // shows in the loaded language (in a smaller font where they need more than there is).
+    void shareStatusTexts();
 
     // ---- Program panel (top) ----
     QGroupBox* ProgramPanel = nullptr;
@@ -349,7 +344,7 @@ public:
     QTimer* FlashTimer = nullptr;
     QTimer* TLogTimer = nullptr;
 
-    // ---- File dialogs ----
+    // ---- File dialogs (built-in texts, replaced by the language's where it has them) ----
     FileDialogSpec OpenDialog1;  // program, load
     FileDialogSpec SaveDialog1;  // program, save
     FileDialogSpec OpenDialog2;  // oven configuration, load

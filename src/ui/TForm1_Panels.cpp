@@ -1,5 +1,6 @@
 // The program panel and the status panel across the top of the window.
 #include "LayoutHelpers.h"
+#include "Numbers.h"
 #include "TForm1.h"
 #include "Widgets.h"
 
@@ -10,6 +11,16 @@
 #include <utility>
 
 using namespace layout;
+
+namespace {
+// The status row: texts on the left, indicators packed from the right edge.
+constexpr int kStatusFrame = 1;       // the group's frame line
+constexpr int kStatusLeft = 6;        // inside the frame
+constexpr int kStatusRight = 4;       // the indicators end 5 px inside the right edge
+constexpr int kStatusSpacing = 4;     // between neighbours, and between the indicators
+constexpr int kIndicatorsApart = 4;   // more room between the texts and the indicators
+constexpr double kSmallestStatusPoints = 7;
+}  // namespace
 
 void TForm1::buildProgramPanel()
 {
@@ -51,9 +62,8 @@ void TForm1::buildStatusPanel()
     UI_NEW(StatusPanel, QGroupBox, " Статус ");
     StatusPanel->setFixedHeight(kStatusPanelHeight);
 
-    auto* lay = row(4);
-    // The indicators end 5 px inside the right edge (1 px frame + 4 px) and stand 4 px apart.
-    lay->setContentsMargins(6, 0, 4, 2);
+    auto* lay = row(kStatusSpacing);
+    lay->setContentsMargins(kStatusLeft, 0, kStatusRight, 2);
     StatusPanel->setLayout(lay);
 
     UI_NEW(StatusInside, QLabel, "В печи:");
@@ -62,15 +72,16 @@ void TForm1::buildStatusPanel()
     UI_NEW(StatusOutside, QLabel, "Снаружи:");
     // The four texts share what the indicators leave, in fixed proportions, so the row does
     // not jump with every new value and long indicator captions squeeze the texts, never
-    // the indicators.
-    // The shares are the widths of the longest texts: "В печи: 1100.0 °C", "Мощность:100 %", ...
+    // the indicators. The shares are the widths of the longest texts, here of the built-in
+    // captions ("В печи: 1100.0 °C", "Мощность:100 %", ...), and of the language's once one
+    // is applied (shareStatusTexts).
     const std::pair<QLabel*, int> shares[] = {{StatusInside, 110}, {StatusPower, 107}, {StatusTarget, 122},
                                               {StatusOutside, 110}};
     for (const auto& [label, share] : shares) {
         label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
         lay->addWidget(label, share);
     }
-    lay->addSpacing(4);
+    lay->addSpacing(kIndicatorsApart);
 
     const auto indicator = [&](Panel*& panel, const char* panelName, QLabel*& label, const char* labelName,
                                const QString& text) {
@@ -93,4 +104,39 @@ void TForm1::packStatusIndicators()
 {
     for (Panel* p : {Panel4, Panel7, Panel8, Panel31, Panel9})
         p->setFixedWidth(p->label()->sizeHint().width() + 6);
+}
+
+void TForm1::shareStatusTexts()
+{
+    // The longest text of each label: a reading of four digits and a decimal (what a kiln
+    // shows in any scale) and full power.
+    const QString reading = Numbers::formatFixed(8888.8, 5, 1) + " " + state.Temps.Deg();
+    const std::pair<QLabel*, QString> longest[] = {
+        {StatusInside, texts.LS("StatusInside") + reading},
+        {StatusPower, texts.LS("StatusPower") + ":100 %"},
+        {StatusTarget, texts.LS("StatusTarget") + reading},
+        {StatusOutside, texts.LS("StatusOutside") + reading},
+    };
+    // What the indicators leave of the row at the creation width. Where the language's
+    // texts need more, they get a smaller font rather than lose their ends.
+    const Panel* indicators[] = {Panel4, Panel7, Panel8, Panel31, Panel9};
+    int room = kClientWidth - 2 * kStatusFrame - kStatusLeft - kStatusRight - 3 * kStatusSpacing - kIndicatorsApart;
+    for (const Panel* p : indicators)
+        room -= p->width() + kStatusSpacing;
+    const auto widest = [&](const QFont& font) {
+        const QFontMetrics metrics(font);
+        int sum = 0;
+        for (const auto& [label, text] : longest)
+            sum += metrics.horizontalAdvance(text);
+        return sum;
+    };
+    QFont font = StatusPanel->font();
+    while (widest(font) > room && font.pointSizeF() - 0.5 >= kSmallestStatusPoints)
+        font.setPointSizeF(font.pointSizeF() - 0.5);
+    auto* lay = static_cast<QBoxLayout*>(StatusPanel->layout());
+    const QFontMetrics metrics(font);
+    for (const auto& [label, text] : longest) {
+        label->setFont(font);
+        lay->setStretchFactor(label, metrics.horizontalAdvance(text));
+    }
 }

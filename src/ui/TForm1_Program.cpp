@@ -34,16 +34,16 @@ void TForm1::buildProgramPage()
     // The output texts of the last column line up only in a fixed-pitch font.
     Prog->setFont(fixedFont());
     Prog->verticalHeader()->setDefaultSectionSize(QFontMetrics(Prog->font()).height() + 4);
-    Prog->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     Prog->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    // Widths in characters: "200 #", "1100", "Время", "Snd", "A  B".
     QFont gridFont = Prog->font();
     gridFont.setPointSizeF(gridFont.pointSizeF() - 1);
     Prog->setFont(gridFont);
-    const int charWidth = QFontMetrics(gridFont).horizontalAdvance('0');
-    const int chars[] = {5, 5, 5, 3, 4};
-    for (int c = 0; c < 5; ++c)
-        Prog->setColumnWidth(c, chars[c] * charWidth + 6);
+    // Widths at least, in characters: "200 #", "1100", "Время", "Snd", "A  B". A column
+    // widens for a longer text (1050.5, 100000 minutes), and the table then scrolls sideways
+    // within its panel.
+    const auto chars = [this](int n) { return Prog->widthFor(QString(n, '0')); };
+    Prog->setFittedColumns({chars(5), chars(5), chars(5), chars(3), chars(4)});
+    Prog->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     // Built-in headings until a language supplies its own.
     const QStringList head0 = {"", "Темп", "Время", "Зв", "Вых"};
     const QStringList head1 = {"N", "°C", "мин", "#", "A  B"};

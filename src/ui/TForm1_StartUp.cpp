@@ -147,6 +147,7 @@ void TForm1::LangCorr()
 {
     const QString unit = state.Temps.Deg();
     packStatusIndicators();
+    shareStatusTexts();
     editor->SetHeaderRows();
     HMaxTemperature->setText(texts.LS("HMaxTemperature1") + unit);
     PortSelect->setText(texts.LS("Port"));
@@ -159,14 +160,7 @@ void TForm1::LangCorr()
     ThermoCoupleType->setItems(texts.LS("ThermoCoupleTypes").split("\r\n"));
     PowerRegulation->setItemText(1, texts.LS("PowerManual"));
     PID_CORR->setItems(texts.LS("PID_Corrs").split("\r\n"));
-    OpenDialog1.filter = SaveDialog1.filter = texts.LS("KilningPrograms");
-    OpenDialog1.title = texts.LS("LoadKilningProgram");
-    SaveDialog1.title = texts.LS("SaveKilningProgram");
-    OpenDialog2.filter = SaveDialog2.filter = texts.LS("OvenConfigurations");
-    OpenDialog2.title = texts.LS("LoadOvenConfiguration");
-    SaveDialog2.title = texts.LS("SaveOvenConfiguration");
-    OpenDialog3.filter = texts.LS("SoundFiles");
-    OpenDialog3.title = texts.LS("SoundFile");
+    buildDialogs();
     TC_Graph->setText(texts.LS("TabThermoCouple"));
     const QString help = state.AppFolder + "/Help/" + texts.LS("HelpFolder") + "/Help.htm";
     if (QFileInfo::exists(help))
@@ -203,6 +197,7 @@ void TForm1::NextButtonClick() { guardedCall([&] { executor->NextButtonClick(); 
 
 void TForm1::closeSequence()
 {
+    Prog->commitEditor();  // a cell still being typed counts as typed
     // Unsaved edits are offered for saving, except during an automatic shutdown.
     const bool automatic = ShutDownTimer->isActive();
     if (ovenFile->OvenChanged() && !automatic &&

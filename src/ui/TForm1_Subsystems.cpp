@@ -60,7 +60,7 @@ void TForm1::createSubsystems()
     chart = std::make_unique<TemperatureChart>(state, services_.dialogs, cv);
 
     editor = std::make_unique<ProgramEditor>(state, texts, *log, services_.dialogs, ProgramEditorView{Prog, Chart2, MAXTEMP});
-    programFile = std::make_unique<ProgramFile>(state, texts, *log, services_.dialogs, Prog, *editor);
+    programFile = std::make_unique<ProgramFile>(state, *log, services_.dialogs, Prog, *editor, OpenDialog1, SaveDialog1);
 
     PreviewsView pv;
     pv.Chart3 = Chart3;
@@ -83,7 +83,7 @@ void TForm1::createSubsystems()
     OvenFileView ov{MODEL_I, MODEL_P, MODEL_R, HeaterPower, MAXTEMP, PID_P, PID_I, PID_D, PID_CORR};
     OvenFileHooks oh;
     oh.SetChartTitle = [this](const QString& title) { previews->SetTitle(title); };
-    ovenFile = std::make_unique<OvenFile>(state, texts, *log, services_.dialogs, ov, oh);
+    ovenFile = std::make_unique<OvenFile>(state, *log, services_.dialogs, ov, OpenDialog2, SaveDialog2, oh);
 
     ExecutorView ev;
     ev.ProgramState = ProgramState;

@@ -48,11 +48,14 @@ struct OvenFixture : ::testing::Test {
     RadioGroup corr{"corr"};
     QStringList titles;
     int channelRefreshes = 0;
+    FileDialogSpec openDialog{"Kilns|*.ovn", "Load kiln", "ovn"};
+    FileDialogSpec saveDialog{"Kilns|*.ovn", "Save kiln", "ovn"};
     OvenFile oven{state,
-                  texts,
                   log,
                   dialogs,
                   {&modelI, &modelP, &modelR, &heater, &maxTemp, &pidP, &pidI, &pidD, &corr},
+                  openDialog,
+                  saveDialog,
                   {[this](const QString& t) { titles << t; }, [this] { ++channelRefreshes; }}};
 
     void SetUp() override
@@ -217,8 +220,7 @@ TEST_F(OvenFixture, ButtonsUseTheDialogsAndClearTheFlag)
     oven.OvenSaveClick();
     EXPECT_TRUE(oven.OvenChanged());
     EXPECT_EQ(modelP.text(), "0,04");
-    EXPECT_EQ(dialogs.asked, (QStringList{"open:<LoadOvenConfiguration>", "open:<LoadOvenConfiguration>",
-                                          "save:<SaveOvenConfiguration>"}));
+    EXPECT_EQ(dialogs.asked, (QStringList{"open:Load kiln", "open:Load kiln", "save:Save kiln"}));
 
     dialogs.fileAnswer = path("b.ovn");
     oven.OvenSaveClick();
@@ -228,7 +230,8 @@ TEST_F(OvenFixture, ButtonsUseTheDialogsAndClearTheFlag)
 
     // A refresh of the thermocouple tab that edits fields is no change of the configuration.
     OvenFile* self = nullptr;
-    OvenFile refreshing{state, texts, log, dialogs, {&modelI, &modelP}, {{}, [&self] { self->SetOvenChanged(true); }}};
+    OvenFile refreshing{state, log, dialogs, {&modelI, &modelP}, openDialog, saveDialog,
+                        {{}, [&self] { self->SetOvenChanged(true); }}};
     self = &refreshing;
     refreshing.Load(path("a.ovn"));
     EXPECT_FALSE(refreshing.OvenChanged());
@@ -301,7 +304,7 @@ TEST_F(OvenFixture, ShippedKilnCompletesTheShippedPrograms)
     QCustomPlot chart;
     QLineEdit progMax{"1100"};
     ProgramEditor editor{state, texts, log, dialogs, {&grid, &chart, &progMax}};
-    ProgramFile programs{state, texts, log, dialogs, &grid, editor};
+    ProgramFile programs{state, log, dialogs, &grid, editor, openDialog, saveDialog};
     const ProgramTable table(grid, state.Temps);
 
     const QDir shipped(FORNAXEL_DATA_DIR "/Prog");

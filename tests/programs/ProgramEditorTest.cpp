@@ -49,12 +49,12 @@ struct EditorFixture : ::testing::Test {
 
 }  // namespace
 
-TEST_F(EditorFixture, MaximumTemperatureCountsUpToTheZeroTimeLine)
+TEST_F(EditorFixture, MaximumTemperatureCountsUpToTheEndOfTheProgram)
 {
     line(1, "500", "60");
     line(2, "1100.4", "60");  // rounds to 1100: allowed
     line(3, "0", "0");
-    line(4, "1200", "60");  // past the end of the preview
+    line(4, "1200", "60");  // past the end of the program
     EXPECT_TRUE(editor.DrawProg());
     EXPECT_FALSE(state.ProgImpossible);
     EXPECT_EQ(editor.Preview().size(), 3u);
@@ -68,7 +68,7 @@ TEST_F(EditorFixture, MaximumTemperatureCountsUpToTheZeroTimeLine)
     EXPECT_EQ(editor.ChartTitleColor(), QColor(255, 0, 0));
     EXPECT_EQ(editor.TitleElement()->text(), fileName + "\nToo hot");
 
-    // The line that ends the preview is checked itself.
+    // A step is checked like any line.
     line(2, "1000", "60");
     line(3, "1150", "0");
     EXPECT_FALSE(editor.DrawProg());
@@ -81,6 +81,49 @@ TEST_F(EditorFixture, MaximumTemperatureCountsUpToTheZeroTimeLine)
     line(2, "1001", "60");
     EXPECT_FALSE(editor.DrawProg());
     EXPECT_EQ(Colors::background(&maxTemp), Colors::Red);
+}
+
+// The preview and the check against MAXTEMP reach as far as the executor runs: up to the
+// first line of 0 °C (or the end of the grid). A line of 0 minutes before it is a step.
+TEST_F(EditorFixture, PreviewRunsToTheLineTheExecutorEndsAt)
+{
+    struct Point {
+        double minutes;
+        double temp;
+    };
+    struct Case {
+        const char* what;
+        int rows;
+        std::vector<std::pair<QString, QString>> lines;  // temperature, minutes
+        QString maxTemp;
+        bool possible;
+        std::vector<Point> points;
+    };
+    const std::vector<Case> cases = {
+        {"a first line of 0 minutes is a step", 201, {{"100", "0"}, {"600", "60"}, {"0", "0"}}, "400", false,
+         {{0, 0}, {0, 100}, {60, 600}}},
+        {"a step between ramps", 201, {{"500", "60"}, {"800", "0"}, {"800", "30"}, {"0", "0"}}, "1100", true,
+         {{0, 0}, {60, 500}, {60, 800}, {90, 800}}},
+        {"the end line ramps down, what follows it never runs", 201, {{"500", "60"}, {"0", "30"}, {"1200", "60"}},
+         "1100", true, {{0, 0}, {60, 500}, {90, 0}}},
+        {"0.4 degrees is no end", 201, {{"0.4", "0"}, {"300", "60"}, {"", ""}}, "1100", true,
+         {{0, 0}, {0, 0}, {60, 300}}},
+        {"the grid ends the program", 3, {{"500", "60"}}, "1100", true, {{0, 0}, {60, 500}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        grid.setRows(c.rows);
+        for (int n = 1; n <= int(c.lines.size()); ++n)
+            line(n, c.lines[n - 1].first, c.lines[n - 1].second);
+        maxTemp.setText(c.maxTemp);
+        EXPECT_EQ(editor.DrawProg(), c.possible);
+        const auto& p = editor.Preview();
+        ASSERT_EQ(p.size(), c.points.size());
+        for (std::size_t i = 0; i < p.size(); ++i) {
+            EXPECT_NEAR(p[i].x * 1440, c.points[i].minutes, 1e-9) << i;
+            EXPECT_DOUBLE_EQ(p[i].y, c.points[i].temp) << i;
+        }
+    }
 }
 
 TEST_F(EditorFixture, CurveLineNumbersAndCurrentSegment)
@@ -211,6 +254,23 @@ TEST_F(EditorFixture, RealClicksActOnTheRightCell)
     QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, centre(0, 1));
     EXPECT_EQ(cell(3, 1), " ");
     EXPECT_EQ(grid.currentRow(), 2);
+
+    // A double click steps twice, as two clicks do (its second press comes as a double
+    // click); in a typed column it opens the editor.
+    const auto doubleClick = [&](int col, int n, Qt::MouseButton button) {
+        QTest::mouseClick(grid.viewport(), button, {}, centre(col, n));
+        QTest::mouseDClick(grid.viewport(), button, {}, centre(col, n));
+        QTest::mouseRelease(grid.viewport(), button, {}, centre(col, n));
+    };
+    doubleClick(3, 2, Qt::LeftButton);
+    EXPECT_EQ(cell(3, 2), "2");
+    doubleClick(3, 2, Qt::RightButton);
+    EXPECT_EQ(cell(3, 2), " ");
+    doubleClick(4, 2, Qt::LeftButton);
+    EXPECT_EQ(cell(4, 2), "   B");
+    EXPECT_EQ(grid.indexWidget(grid.currentIndex()), nullptr);
+    doubleClick(1, 2, Qt::LeftButton);
+    EXPECT_NE(grid.indexWidget(grid.currentIndex()), nullptr);
 }
 
 TEST_F(EditorFixture, DraggingALineNumberMovesTheRow)
@@ -290,6 +350,15 @@ TEST_F(EditorFixture, TypedTextIsKeptAndEnterRedrawsWithIt)
     EXPECT_EQ(left.count(), 1);
     EXPECT_EQ(cell(1, 2), "800");
     EXPECT_DOUBLE_EQ(editor.Preview()[2].y, 800);
+
+    // A key typed right after a click on the current cell opens its editor with that key.
+    grid.setFocus();
+    grid.setCurrentCell(4, 1);
+    const QPoint line3 = grid.visualRect(grid.model()->index(4, 1)).center();
+    QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, line3);
+    QTest::keyClick(&grid, Qt::Key_7);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    EXPECT_EQ(cell(1, 3), "7");
     grid.setParent(nullptr);
 }
 

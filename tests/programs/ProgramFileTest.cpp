@@ -39,7 +39,9 @@ struct FileFixture : ::testing::Test {
     QCustomPlot chart;
     QLineEdit maxTemp{"1100"};
     ProgramEditor editor{state, texts, log, dialogs, {&grid, &chart, &maxTemp}};
-    ProgramFile file{state, texts, log, dialogs, &grid, editor};
+    FileDialogSpec openDialog{"Programs|*.prg", "Load program", "prg"};
+    FileDialogSpec saveDialog{"Programs|*.prg", "Save program", "prg"};
+    ProgramFile file{state, log, dialogs, &grid, editor, openDialog, saveDialog};
 
     void SetUp() override { state.AppFolder = dir.path(); }
     QString path(const QString& name) const { return dir.path() + "/" + name; }
@@ -236,8 +238,6 @@ TEST_F(FileFixture, SavingKeepsWhatTheFileHeldBeyondTheTable)
 
 TEST_F(FileFixture, ButtonsUseTheDialogsAndClearTheFlag)
 {
-    texts.texts["SaveKilningProgram"] = "Save program";
-    texts.texts["LoadKilningProgram"] = "Load program";
     line(1, "600", "90", "2", "   B");
     editor.SetProgChanged(true);
     file.KProgSaveClick();  // cancelled
@@ -264,6 +264,18 @@ TEST_F(FileFixture, ButtonsUseTheDialogsAndClearTheFlag)
     EXPECT_EQ(cell(1, 1), "600");
     EXPECT_EQ(cell(4, 1), "   B");
     EXPECT_EQ(dialogs.asked.last(), "open:Load program");
+
+    // A cell still being typed is saved as typed.
+    grid.show();
+    grid.setCurrentCell(2, 1);
+    grid.edit(grid.currentIndex());
+    auto* typing = qobject_cast<QLineEdit*>(grid.indexWidget(grid.currentIndex()));
+    ASSERT_NE(typing, nullptr);
+    typing->setText("725");
+    dialogs.fileAnswer = path("typed.prg");
+    file.KProgSaveClick();
+    EXPECT_TRUE(readBytes(path("typed.prg")).contains("\r\nTemp1=725\r\n"));
+    EXPECT_FALSE(editor.ProgChanged());
 
     // A file that cannot be written is an error, not a silent loss.
     dialogs.fileAnswer = path("no/such/folder/p.prg");

@@ -47,6 +47,8 @@ public:
     QColor colorAnswer;  // invalid = cancel
     QStringList asked;   // "yesno:title|text", "message:title|text", "error:text", "open:title", "save:title", "color"
     QStringList errors;
+    QString lastFilter;  // of the last file dialog
+    QString lastDefaultExt;
 
     bool askYesNo(const QString& title, const QString& text) override
     {
@@ -59,14 +61,20 @@ public:
         asked << "error:" + text;
         errors << text;
     }
-    QString openFile(const QString& title, const QString&, const QString&, const QString&, const QString&) override
+    QString openFile(const QString& title, const QString& filter, const QString& ext, const QString&,
+                     const QString&) override
     {
         asked << "open:" + title;
+        lastFilter = filter;
+        lastDefaultExt = ext;
         return fileAnswer;
     }
-    QString saveFile(const QString& title, const QString&, const QString&, const QString&, const QString&) override
+    QString saveFile(const QString& title, const QString& filter, const QString& ext, const QString&,
+                     const QString&) override
     {
         asked << "save:" + title;
+        lastFilter = filter;
+        lastDefaultExt = ext;
         return fileAnswer;
     }
     QColor chooseColor(const QColor& initial) override

@@ -1,4 +1,6 @@
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include "TestServices.h"
 #include <QTemporaryDir>
 #include "SpinButton.h"
@@ -24,6 +26,7 @@
 #include <gtest/gtest.h>
 #include <qcustomplot.h>
 
+#include <algorithm>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -442,10 +445,44 @@ TEST_F(TForm1Layout, WindowGeometry)
     EXPECT_GE(f.Memo3->height(), f.TabLog->height() - 2);
 }
 
-// Every visible caption on every page is shown whole at the creation size.
-TEST_F(TForm1Layout, NoCaptionIsClipped)
+// The captions of every shipped language file.
+class TForm1Languages : public TForm1Layout, public ::testing::WithParamInterface<std::string> {};
+
+std::vector<std::string> shippedLanguages()
+{
+    std::vector<std::string> names;
+    for (const QString& file : QDir(FORNAXEL_DATA_DIR).entryList({"*.lng"}, QDir::Files))
+        names.push_back(QFileInfo(file).completeBaseName().toStdString());
+    return names;
+}
+
+INSTANTIATE_TEST_SUITE_P(Shipped, TForm1Languages, ::testing::ValuesIn(shippedLanguages()),
+                         [](const auto& info) { return info.param; });
+
+// Every visible caption on every page, and the status texts with their longest values, are
+// shown whole at the creation size.
+TEST_P(TForm1Languages, NoCaptionIsClipped)
 {
     TForm1& f = *form;
+    const QString language = QString::fromStdString(GetParam());
+    QFile::copy(QString(FORNAXEL_DATA_DIR) + "/" + language + ".lng", dir.path() + "/" + language + ".lng");
+    f.show();  // the start-up restore, which applies the first-start settings
+    for (QTimer* t : {f.InterfaceTimer, f.HardwareTimer, f.FlashTimer})
+        t->stop();
+    f.LangSet(language);
+    const QString reading = f.state.Temps.TermSdeg(1100);
+    f.StatusInside->setText(f.texts.LS("StatusInside") + reading);
+    f.StatusTarget->setText(f.texts.LS("StatusTarget") + reading);
+    f.StatusOutside->setText(f.texts.LS("StatusOutside") + reading);
+    f.StatusPower->setText(f.texts.LS("StatusPower") + ":100 %");
+    f.ProgramLineNumber->setText(f.texts.LS("ProgramLineNumber") + "200");
+    f.ProgramTime->setText(f.texts.LS("ProgramTime") + "23:59:59");
+    const QStringList states{"ProgStopped", "ProgRunning", "ProgWaiting", "ProgPaused", "ProgFinished", "ProgBreakDown"};
+    const auto longer = [&](const QString& a, const QString& b) {
+        return f.ProgramState->fontMetrics().horizontalAdvance(f.texts.LS(a)) <
+               f.ProgramState->fontMetrics().horizontalAdvance(f.texts.LS(b));
+    };
+    f.ProgramState->setText(f.texts.LS("ProgramState") + f.texts.LS(*std::max_element(states.begin(), states.end(), longer)));
     const auto checkPage = [&](QWidget* page) {
         SCOPED_TRACE(page->objectName().toStdString());
         showOn(page);
@@ -480,6 +517,8 @@ TEST_F(TForm1Layout, NoCaptionIsClipped)
         checkPage(f.TabOven);
     }
     // The panels above the pages.
+    checkPage(f.ProgramPanel);
+    checkPage(f.StatusPanel);
     for (QWidget* w : {static_cast<QWidget*>(f.ProgramState), static_cast<QWidget*>(f.StatusInside),
                        static_cast<QWidget*>(f.StatusOutside), static_cast<QWidget*>(f.ProgramIndicator),
                        static_cast<QWidget*>(f.StartButton), static_cast<QWidget*>(f.NextButton)})
