@@ -1,0 +1,116 @@
+#include "Emulator.h"
+
+#include "CountsScale.h"
+#include "FrameCodec.h"
+#include "FrameCutter.h"
+#include "Services.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+Emulator::Emulator(const EmulatorOptions& options, const KilnFactors& factors, Random& random, QObject* parent)
+    : QObject(parent),
+      options_(options),
+      random_(random),
+      kiln_(factors, options.speed),
+      nv_(options.statePath, DefaultCalibration()),
+      controller_(kiln_, nv_, random),
+      pacer_(options.paced, [this](const QByteArray& bytes) { port_.write(bytes); })
+{
+    connect(&port_, &PtyPort::received, this, &Emulator::receive);
+    connect(&tickTimer_, &QTimer::timeout, this, &Emulator::sendTick);
+    connect(&modelTimer_, &QTimer::timeout, this, &Emulator::stepKiln);
+    connect(&statusTimer_, &QTimer::timeout, this, &Emulator::printStatus);
+}
+
+Emulator::~Emulator()
+{
+    if (linkMade_)
+        QFile::remove(options_.linkPath);
+}
+
+QString Emulator::start()
+{
+    if (const QString error = port_.open(); !error.isEmpty())
+        return error;
+    if (const QString error = makeLink(); !error.isEmpty())
+        return error;
+    PrintLine("PORT " + port_.devicePath());
+    if (!nv_.problem().isEmpty())
+        qWarning("%s", qPrintable(nv_.problem()));
+    sendFrame(ControllerState::powerUpNotice());
+    tickTimer_.start(kTickMs);
+    sinceModelStep_.start();
+    modelTimer_.start(kModelStepMs);
+    if (!options_.quiet)
+        statusTimer_.start(kStatusLineMs);
+    return {};
+}
+
+// Only a symbolic link is replaced, so a mistyped path never destroys a file.
+QString Emulator::makeLink()
+{
+    if (options_.linkPath.isEmpty())
+        return {};
+    const QFileInfo existing(options_.linkPath);
+    if (existing.isSymLink())
+        QFile::remove(options_.linkPath);
+    else if (existing.exists())
+        return options_.linkPath + " exists and is no symbolic link";
+    if (!QFile::link(port_.devicePath(), options_.linkPath))
+        return "cannot make the link " + options_.linkPath;
+    linkMade_ = true;
+    return {};
+}
+
+// Frames may arrive in any grouping of bytes. A bad frame costs one call of the cutter, so
+// it is called again as long as it makes progress.
+void Emulator::receive(const QByteArray& bytes)
+{
+    rx_ += bytes;
+    for (;;) {
+        const qsizetype before = rx_.size();
+        if (const std::optional<QByteArray> request = TakeFrame(rx_)) {
+            if (std::optional<QByteArray> payload = controller_.answer(*request))
+                reply(*payload);
+        } else if (rx_.size() == before) {
+            return;
+        }
+    }
+}
+
+void Emulator::reply(QByteArray payload)
+{
+    if (silent())
+        return;
+    if (spoiltReplies_ > 0) {
+        --spoiltReplies_;
+        payload[0] = kStatusFault;
+    }
+    sendFrame(payload);
+}
+
+void Emulator::sendFrame(const QByteArray& payload) { pacer_.send(BuildFrame(payload, random_.uniform(256))); }
+
+void Emulator::sendTick()
+{
+    const QByteArray tick = controller_.nextTick();
+    if (!silent())
+        sendFrame(tick);
+}
+
+// Stepped by the time that really passed, so a late timer does not slow the kiln down.
+void Emulator::stepKiln()
+{
+    const double seconds = sinceModelStep_.restart() / 1000.0;
+    kiln_.advance(seconds, controller_.power());
+}
+
+bool Emulator::silent() const { return !silentUntil_.hasExpired(); }
+
+void Emulator::printStatus() const
+{
+    PrintLine("power " + QString::number(controller_.power()) + " %  A " + QString::number(controller_.outputA()) +
+              "  B " + QString::number(controller_.outputB()) + "  chamber " +
+              QString::number(kiln_.chamberTemp(), 'f', 1) + " °C");
+}
