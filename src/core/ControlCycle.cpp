@@ -307,8 +307,6 @@ void ControlCycle::startButtonRule()
         return;
     }
     view_.StartButton->setEnabled(false);
-    if (state_.PortOk) {
-        run(steps_.PortClose);
-        run(steps_.PortOpen);
-    }
+    if (state_.PortOk)
+        run(steps_.PortReopen);
 }

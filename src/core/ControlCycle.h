@@ -45,8 +45,7 @@ struct ControlCycleSteps {
     std::function<void()> ExecProgram;
     std::function<void()> Calc;
     std::function<void()> DrawGraph;
-    std::function<void()> PortClose;
-    std::function<void()> PortOpen;
+    std::function<void()> PortReopen;  // close and open again
     std::function<bool()> ManualMode;  // power regulation set to manual
 };
 

@@ -44,6 +44,16 @@ void PortManager::PortChangeNumber()
     PortOpen();
 }
 
+void PortManager::PortReopen()
+{
+    PortClose();
+    try {
+        PortOpen();
+    } catch (const PortError&) {
+        PortOpenError();
+    }
+}
+
 bool PortManager::CheckPort()
 {
     if (!state_.PortOk)

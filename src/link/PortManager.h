@@ -47,6 +47,9 @@ public:
     void PortClose();
     // Forgets the port and opens: the operator picks one.
     void PortChangeNumber();
+    // The control cycle's retry while the controller is silent: closes and opens the port
+    // again. A port that cannot be opened is reported once, like any other loss of it.
+    void PortReopen();
 
     // Whether the port may be used now; reports it once when it may not.
     bool CheckPort();

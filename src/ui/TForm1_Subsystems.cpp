@@ -129,8 +129,7 @@ void TForm1::createSubsystems()
     steps.Calc = [this] { meter->Calc(); };
     steps.DrawGraph = [this] { chart->DrawGraph(); };
     steps.ManualMode = [this] { return regulator->isManual(); };
-    steps.PortClose = [this] { port->PortClose(); };
-    steps.PortOpen = [this] { port->PortOpen(); };
+    steps.PortReopen = [this] { port->PortReopen(); };
     cycle = std::make_unique<ControlCycle>(state, services_.clock, texts, *log, v, steps);
     createLink();
 }

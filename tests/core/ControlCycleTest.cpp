@@ -42,7 +42,7 @@ struct CycleFixture : ::testing::Test {
         steps.ExecProgram = [this] { ++execCalls; };
         steps.Calc = [this] { ++calcCalls; };
         steps.DrawGraph = [this] { ++drawCalls; };
-        steps.PortOpen = [this] { ++reopenCalls; };
+        steps.PortReopen = [this] { ++reopenCalls; };
         steps.ManualMode = [this] { return manual; };
         cycle = std::make_unique<ControlCycle>(state, clock, texts, log, v, steps);
         cycle->InitState();

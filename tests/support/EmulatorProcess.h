@@ -19,13 +19,14 @@ class EmulatorProcess {
 public:
     static constexpr int kWaitMs = 2000;
 
-    explicit EmulatorProcess(const QStringList& arguments)
+    // With `openPort` false the test only learns the device path, for the program to open.
+    explicit EmulatorProcess(const QStringList& arguments, bool openPort = true)
     {
         process_.start(FORNAXEL_EMULATOR, arguments);
         const std::optional<QString> first = readLine(kWaitMs);
         if (first && first->startsWith("PORT "))
             devicePath = first->mid(5);
-        if (devicePath.isEmpty())
+        if (devicePath.isEmpty() || !openPort)
             return;
         fd_ = ::open(devicePath.toLocal8Bit().constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
         termios tio{};
@@ -48,6 +49,7 @@ public:
     }
 
     bool ready() const { return fd_ >= 0; }
+    bool started() const { return !devicePath.isEmpty(); }
 
     void sendRaw(const QByteArray& bytes) { [[maybe_unused]] const ssize_t n = ::write(fd_, bytes.constData(), bytes.size()); }
     void send(const QByteArray& payload) { sendRaw(BuildFrame(payload, start_++ & 0xFF)); }
