@@ -35,7 +35,10 @@ CommandResult ok(QStringList lines = {}) { return {std::move(lines), {}}; }
 
 CommandResult failed(const QString& why) { return {{}, why}; }
 
+// The console always writes "." as the decimal separator, whatever the system's, so that
+// what it prints reads the same everywhere.
 QString oneDecimal(double value) { return QString::number(value, 'f', 1); }
+QString general(double value) { return QString::number(value, 'g', 15); }
 
 QString rangeText(int low, int high) { return QString::number(low) + ".." + QString::number(high); }
 
@@ -132,11 +135,11 @@ QStringList Emulator::stateLines() const
         "channels " + channels.join(' ') + "  broken " + (broken.isEmpty() ? QString("none") : broken.join(',')),
         "cold junction " + oneDecimal(controller_.coldJunctionTemp()) + " °C  sensor " +
             (controller_.coldJunctionPresent() ? "on" : "off"),
-        "mains " + Numbers::formatGeneral(controller_.mainsHz()) + " Hz",
+        "mains " + general(controller_.mainsHz()) + " Hz",
         "calibration Z " + oneDecimal(nv.reg(0) / 10.0) + "  K " + oneDecimal(nv.reg(1) / 10.0) + "  ZT " +
             oneDecimal(nv.reg(2) / 10.0) + "  KT " + oneDecimal(nv.reg(3) / 10.0),
-        "model P " + Numbers::formatGeneral(kiln_.factors().p) + "  I " + Numbers::formatGeneral(kiln_.factors().i) +
-            "  R " + Numbers::formatGeneral(kiln_.factors().r) + "  speed " + Numbers::formatGeneral(kiln_.speed()),
+        "model P " + general(kiln_.factors().p) + "  I " + general(kiln_.factors().i) +
+            "  R " + general(kiln_.factors().r) + "  speed " + general(kiln_.speed()),
         "tick " + QString::number(controller_.tickCount()) + "  silent " + (silent() ? "yes" : "no") +
             "  spoilt replies to come " + QString::number(spoiltReplies_),
     };
