@@ -106,6 +106,9 @@ public:
         return process_.waitForFinished(kWaitMs) && process_.exitCode() == 0;
     }
 
+    // The next line the emulator prints, within `ms`.
+    std::optional<QString> nextLine(int ms = kWaitMs) { return readLine(ms); }
+
     QProcess& process() { return process_; }
     QString devicePath;
 

@@ -4,8 +4,10 @@
 #include "FrameCodec.h"
 #include "FrameCutter.h"
 #include "Services.h"
+#include "Wire.h"
 
 #include <QFile>
+#include <chrono>
 #include <QFileInfo>
 
 Emulator::Emulator(const EmulatorOptions& options, const KilnFactors& factors, Random& random, QObject* parent)
@@ -15,9 +17,11 @@ Emulator::Emulator(const EmulatorOptions& options, const KilnFactors& factors, R
       kiln_(factors, options.speed),
       nv_(options.statePath, DefaultCalibration()),
       controller_(kiln_, nv_, random),
-      pacer_(options.paced, [this](const QByteArray& bytes) { port_.write(bytes); })
+      pacer_(options.paced, [this](const QByteArray& bytes) { port_.write(bytes); }),
+      inbound_(options.paced, [this](const QByteArray& bytes) { receive(bytes); })
 {
-    connect(&port_, &PtyPort::received, this, &Emulator::receive);
+    // A pseudo-terminal carries bytes at once; a 9600 baud line does not, either way.
+    connect(&port_, &PtyPort::received, this, [this](const QByteArray& bytes) { inbound_.send(bytes); });
     connect(&tickTimer_, &QTimer::timeout, this, &Emulator::sendTick);
     connect(&modelTimer_, &QTimer::timeout, this, &Emulator::stepKiln);
     connect(&statusTimer_, &QTimer::timeout, this, &Emulator::printStatus);
@@ -71,12 +75,22 @@ void Emulator::receive(const QByteArray& bytes)
     for (;;) {
         const qsizetype before = rx_.size();
         if (const std::optional<QByteArray> request = TakeFrame(rx_)) {
+            traceWrite(*request);
             if (std::optional<QByteArray> payload = controller_.answer(*request))
                 reply(*payload);
         } else if (rx_.size() == before) {
             return;
         }
     }
+}
+
+void Emulator::traceWrite(const QByteArray& request) const
+{
+    if (!options_.traceWrites || request.size() < 4 || request.at(1) != char(Wire::WriteRegister) ||
+        request.at(2) != char(Wire::HeaterPower))
+        return;
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+    PrintLine("write power " + QString::number(quint8(request.at(3))) + " at " + QString::number(seconds, 'f', 6));
 }
 
 void Emulator::reply(QByteArray payload)

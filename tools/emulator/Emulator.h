@@ -19,6 +19,7 @@ struct EmulatorOptions {
     QString statePath;  // the NV memory between runs
     bool paced = true;
     bool quiet = false;
+    bool traceWrites = false;  // print each heater power write with the monotonic time it came in
     double speed = 1;   // the kiln model's time runs this much faster than real time
 };
 
@@ -44,6 +45,7 @@ public:
 
 private:
     void receive(const QByteArray& bytes);
+    void traceWrite(const QByteArray& request) const;
     void reply(QByteArray payload);
     void sendFrame(const QByteArray& payload);
     void sendTick();
@@ -60,6 +62,7 @@ private:
     ControllerState controller_;
     PtyPort port_;
     Pacer pacer_;
+    Pacer inbound_;  // the program's bytes take the line's time to arrive, too
     QByteArray rx_;
     QTimer tickTimer_;
     QTimer modelTimer_;

@@ -60,8 +60,10 @@ std::optional<CommandLine> parse(QCoreApplication& app, QString& error)
     const QCommandLineOption oven("oven", "Take the kiln's model factors from an oven file.", "file.ovn");
     const QCommandLineOption noPacing("no-pacing", "Write replies at once instead of at 9600 baud.");
     const QCommandLineOption quiet("quiet", "No status line every few seconds.");
+    const QCommandLineOption traceWrites("trace-writes",
+                                         "Print every heater power write with the monotonic time it arrived.");
     const QCommandLineOption speed("speed", "Run the kiln model <factor> times faster than real time.", "factor", "1");
-    parser.addOptions({link, state, oven, noPacing, quiet, speed});
+    parser.addOptions({link, state, oven, noPacing, quiet, traceWrites, speed});
     parser.process(app);
 
     CommandLine c;
@@ -70,6 +72,7 @@ std::optional<CommandLine> parse(QCoreApplication& app, QString& error)
                                               : QCoreApplication::applicationDirPath() + "/fornaxel-emulator-nv.txt";
     c.options.paced = !parser.isSet(noPacing);
     c.options.quiet = parser.isSet(quiet);
+    c.options.traceWrites = parser.isSet(traceWrites);
     c.ovenPath = parser.value(oven);
     QString speedText = parser.value(speed);
     speedText.replace(',', LocaleFacts::current().decimalSeparator).replace('.', LocaleFacts::current().decimalSeparator);
