@@ -5,6 +5,7 @@
 #                        the C, Russian and German locales (the last two write decimal commas)
 #   tools/dev.sh build   install what is missing and build
 #   tools/dev.sh bench   build and run the benchmarks
+#   tools/dev.sh emulate install, build, start the controller emulator and the program connected to it
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -75,7 +76,36 @@ run_tests() {
     fi
 }
 
+# The program in controller mode on the emulator's pseudo-terminal. The program gets a folder
+# of its own (build/Fornaxel-emulator), so the simulator settings of build/Fornaxel stay as they
+# are; the terminal becomes the emulator's console for fault commands.
+emulate() {
+    local app="$BUILD_DIR/Fornaxel-emulator"
+    local link="$BUILD_DIR/emulator-port"
+    case "$link" in /*) ;; *) link="$PWD/$link" ;; esac
+    mkdir -p "$app"
+    # What the operator saved there stays; the program and its language files are refreshed.
+    cp -an "$BUILD_DIR/Fornaxel/." "$app/"
+    cp -f "$BUILD_DIR/Fornaxel/fornaxel" "$BUILD_DIR"/Fornaxel/*.lng "$app/"
+    [ -f "$app/term.ini" ] && grep -q "^Port_Path=" "$app/term.ini" ||
+        printf '[TForm1]\r\nFormVersion=0\r\nInterfaceType_Checked=TRUE\r\nEnglish_Checked=TRUE\r\nScale_ItemIndex=0\r\nPort_Path=%s\r\n' \
+            "$link" > "$app/term.ini"
+    exec 3<&0
+    "$BUILD_DIR/tools/emulator/fornaxel-emulator" --link "$link" --oven "$app/Oven/Oven1.ovn" \
+        --state "$BUILD_DIR/emulator-nv.txt" <&3 &
+    EMULATOR_PID=$!
+    trap 'kill "$EMULATOR_PID" 2>/dev/null' EXIT
+    for _ in $(seq 50); do [ -L "$link" ] && break; sleep 0.1; done
+    echo "Emulator on $link. Type fault commands here (help lists them); close the window to end."
+    "$app/fornaxel"
+}
+
 case "${1:-}" in
+emulate)
+    install_missing
+    build
+    emulate
+    ;;
 run)
     install_missing
     build
@@ -100,7 +130,7 @@ bench)
     done
     ;;
 *)
-    echo "usage: tools/dev.sh run|test|build|bench" >&2
+    echo "usage: tools/dev.sh run|test|build|bench|emulate" >&2
     exit 2
     ;;
 esac

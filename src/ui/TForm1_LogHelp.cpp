@@ -79,6 +79,7 @@ void TForm1::buildDebugPage()
     // Service output: dumps and register lines.
     UI_NEW(Memo2, QPlainTextEdit);
     Memo2->setReadOnly(true);
+    Memo2->setLineWrapMode(QPlainTextEdit::NoWrap);  // a dump line stays one line
     Memo2->setFont(fixed);
     page->addWidget(Memo2, 0, 1, 2, 1);
 
