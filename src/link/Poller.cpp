@@ -57,6 +57,12 @@ void Poller::sendBatch()
     link_.tx_block(request({Wire::kAddress, Wire::WriteRegister, Wire::OutputB, level(2)}));
 }
 
+void Poller::SendSafeState()
+{
+    for (int reg : {Wire::HeaterPower, Wire::OutputA, Wire::OutputB})
+        link_.tx_block(request({Wire::kAddress, Wire::WriteRegister, reg, 0}));
+}
+
 void Poller::drainReplies()
 {
     bool arrived = false;

@@ -29,6 +29,8 @@ public:
            PollerHooks hooks);
 
     void WorkHardware();
+    // Heater power 0 and both outputs off, written out now.
+    void SendSafeState();
     // One reply of two bytes or more.
     void HandleReply(const QByteArray& reply);
 

@@ -15,6 +15,14 @@ PortManager::PortManager(KilnState& state, SerialPort& port, Dialogs& dialogs, c
 
 QString PortManager::nameOfNumber(int n) { return n > 0 ? "/dev/ttyS" + QString::number(n - 1) : QString(); }
 
+int PortManager::numberOfName(const QString& path)
+{
+    static const QString prefix = "/dev/ttyS";
+    bool ok = false;
+    const int n = path.startsWith(prefix) ? path.mid(prefix.size()).toInt(&ok) : 0;
+    return ok && n >= 0 ? n + 1 : 0;
+}
+
 void PortManager::PortSetNumber(int n) { name_ = nameOfNumber(n); }
 
 bool PortManager::PortIsOpen() const { return port_.isOpen(); }

@@ -39,6 +39,8 @@ public:
     // A stored port number n stands for /dev/ttyS(n-1), as COMn does; 0 is no port.
     void PortSetNumber(int n);
     static QString nameOfNumber(int n);
+    // The number a /dev/ttyS port goes by in older settings; 0 for any other device.
+    static int numberOfName(const QString& path);
 
     bool PortIsOpen() const;
     bool PortAvailable() const;

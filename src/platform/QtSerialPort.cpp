@@ -59,6 +59,9 @@ bool QtSerialPort::write(const QByteArray& bytes)
         return false;
     }
     port_.flush();
+    // What the port could not take at once goes out before the next step (a close, say).
+    if (port_.bytesToWrite() > 0)
+        port_.waitForBytesWritten(kDrainMs);
     if (port_.error() == QSerialPort::ResourceError || port_.error() == QSerialPort::WriteError) {
         error_ = port_.errorString();
         port_.clearError();

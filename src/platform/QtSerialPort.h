@@ -7,6 +7,8 @@
 // the polling pass run on the user-interface thread.
 class QtSerialPort : public SerialPort {
 public:
+    static constexpr int kDrainMs = 200;  // a batch takes about 110 ms on the line
+
     bool open(const QString& path) override;
     void close() override;
     bool isOpen() const override;

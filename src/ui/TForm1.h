@@ -420,6 +420,8 @@ public:
     void HardwareTimerTimer();
     void PortSelectClick();
     void ShowServicePage();
+    void RestartRequired();
+    void FormStorage1SavePlacement();
 
 protected:
     void showEvent(QShowEvent* e) override;
@@ -436,6 +438,16 @@ private:
     void createLink();
     void restorePort();
     void applyStoredControls();
+    void storedControlChanged(QWidget* control);
+    void restoreWindowPlacement();
+    void saveWindowPlacement();
+    void saveSettings();
+    double storedNumber(const QString& key, double fallback) const;
+    void fillTypeTable();
+    int visibleTabIndex() const;
+    void showVisibleTab(int n);
+    void readCalibrationAtStart();
+    void leaveKilnSafe();
     void startTimers();
     void closeSequence();
     QString appFolderOverride_;

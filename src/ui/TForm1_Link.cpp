@@ -76,13 +76,26 @@ void TForm1::restorePort()
     if (!path.isEmpty())
         port->PortSetName(path);
     PortSelect->setText(texts.LS("Port") + port->PortName());
-    if (state.simulated())
-        return;
-    port->PortOpenTry();
-    if (READCALIBRATION->isChecked()) {
-        service->NvRegsRequested.clear();
+    if (!state.simulated())
+        port->PortOpenTry();
+}
+
+// Queued before the port opens; the requests go out with the first successful write.
+void TForm1::readCalibrationAtStart()
+{
+    service->NvRegsRequested.clear();
+    if (!state.simulated() && READCALIBRATION->isChecked())
         service->ReadCalibration();
-    }
+}
+
+// The controller holds the last power it was sent: a supervisor that closes must not leave
+// the heater on. Heater 0 and both outputs off go out before the port is closed.
+void TForm1::leaveKilnSafe()
+{
+    state.Pid.Power = 0;
+    state.Pid.Output = 0;
+    if (!state.simulated() && state.PortOk)
+        poller->SendSafeState();
 }
 
 void TForm1::HardwareTimerTimer() { guardedCall([&] { poller->WorkHardware(); }); }

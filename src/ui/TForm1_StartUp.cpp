@@ -46,41 +46,21 @@ void TForm1::FormCreate()
 
 QString TForm1::DeviceNameStr() const { return state.simulated() ? "Simulator" : "Ardentor PC"; }
 
-void TForm1::applyStoredControls()
-{
-    // The stored values this build knows; a value that does not convert stops the list.
-    try {
-        RealTime->setChecked(settings.readBool(kSection, "RealTime_Checked", true));
-        SIM_SPEED->setText(settings.readString(kSection, "SIM_SPEED_Text", SIM_SPEED->text()));
-        const bool controller = settings.readBool(kSection, "InterfaceType_Checked", false);
-        (controller ? InterfaceType : SimButton)->setChecked(true);
-        OtherLang->setText(settings.readString(kSection, "OtherLang_Text", OtherLang->text()));
-        if (settings.readBool(kSection, "English_Checked", false)) {
-            English->setChecked(true);
-            LangSet("English");
-        } else if (settings.readBool(kSection, "Russian_Checked", false)) {
-            Russian->setChecked(true);
-            LangSet("Russian");
-        } else if (settings.readBool(kSection, "Other_Checked", false)) {
-            Other->setChecked(true);
-            LangSet(OtherLang->text());
-        }
-        Scale->setItemIndex(settings.readInteger(kSection, "Scale_ItemIndex", 0));
-    } catch (const std::exception&) {
-        // Silent, as a first start with a damaged settings file should still come up.
-    }
-}
-
+// Start-up, once the window is shown: the placement, the stored control values (a value that
+// fails stops that list silently), then the steps that bring the device, the port, the
+// program and the kiln into force and start the timers.
 void TForm1::FormStorage1RestorePlacement()
 {
+    restoreWindowPlacement();
     applyStoredControls();
     state.Temps.TempScale = std::max(0, Scale->itemIndex());
     LangCorr();
-    state.PolThreshold = 5;
+    state.PolThreshold = storedNumber("POL", 5);
     const SimulatorTiming timing = SimulatorTiming::read(SIM_SPEED);
     state.SimSpeed = timing.SimSpeed;
     state.SimStep = 2.0 / 86400;
     state.InterfaceMode = InterfaceType->isChecked() ? 0 : 1;
+    readCalibrationAtStart();
     setWindowTitle("Fornaxel - " + DeviceNameStr());
     log->TLogStart();
     restorePort();
@@ -91,8 +71,7 @@ void TForm1::FormStorage1RestorePlacement()
         HardwareTimer->setInterval(SimulatorTiming::kControllerHardwareMs);
         InterfaceTimer->setInterval(SimulatorTiming::kControllerInterfaceMs);
     }
-    const QString programName =
-        settings.readString(kSection, "PROGRAM", state.AppFolder + "/Prog/Prog1.prg");
+    const QString programName = settings.readString(kSection, "PROGRAM", state.AppFolder + "/Prog/Prog1.prg");
     try {
         programFile->SetFileName(programName);
         programFile->Load(programName);
@@ -115,6 +94,8 @@ void TForm1::FormStorage1RestorePlacement()
                          Panel25, Panel26, Panel27, Panel28, Panel29, Panel30})
         chart->ApplyPanelColor(panel);
     chart->Redraw();
+    fillTypeTable();
+    showVisibleTab(settings.readInteger(kSection, "PageControl1_TabIndex", 0));
     previews->DrawTestProgram();
     ovenFile->SetOvenChanged(false);
     SettingsApplied = true;
@@ -208,6 +189,7 @@ void TForm1::closeSequence()
         programFile->Save(programFile->FileName());
     InterfaceTimer->stop();
     HardwareTimer->stop();
+    leaveKilnSafe();
     port->PortClose();
     log->TLogLS("LogCloseProgram", "");
     log->TLogTimerTimer();
@@ -237,6 +219,9 @@ void TForm1::closeEvent(QCloseEvent* e)
         return;
     }
     closing_ = true;
+    // The firing is on disk by now; settings that cannot be written are reported, and the
+    // window closes all the same.
+    guardedCall([&] { saveSettings(); });
     if (Form2)
         Form2->hide();
     QMainWindow::closeEvent(e);

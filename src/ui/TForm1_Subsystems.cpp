@@ -231,10 +231,7 @@ void TForm1::connectOvenPage()
 
 void TForm1::connectOptionsPage()
 {
-    auto restartNotice = [this] {
-        if (SettingsApplied)
-            services_.dialogs.showMessage(texts.LS("MBWarning"), texts.LS("MBRestartProgram"));
-    };
+    auto restartNotice = [this] { RestartRequired(); };
     connect(InterfaceType, &QRadioButton::clicked, this, restartNotice);
     connect(SimButton, &QRadioButton::clicked, this, restartNotice);
     connect(Scale, &RadioGroup::itemClicked, this, restartNotice);

@@ -135,6 +135,25 @@ TEST_F(ControllerOverEmulator, ConnectsIdentifiesAndSendsTheRegulatorsPower)
     EXPECT_EQ(emulatorPower(), 0);
 }
 
+TEST_F(ControllerOverEmulator, ClosingLeavesTheHeaterAndTheOutputsOff)
+{
+    connect();
+    form->Prog->setCell(4, 2, "A  B");
+    startFiring();
+    for (int i = 0; i < 3; ++i)
+        cycle();
+    ASSERT_GT(emulatorPower(), 0);
+    ASSERT_TRUE(emulator->command("state").filter("output A 100").size() == 1);
+    EXPECT_TRUE(form->close());
+    // The console and the line are read in either order: ask until the writes are in.
+    QStringList state;
+    for (int i = 0; i < 20 && state.filter("power 0 %  output A 0  output B 0").isEmpty(); ++i) {
+        QThread::msleep(i == 0 ? 0 : 50);
+        state = emulator->command("state");
+    }
+    EXPECT_EQ(state.filter("power 0 %  output A 0  output B 0").size(), 1) << state.join('\n').toStdString();
+}
+
 TEST_F(ControllerOverEmulator, ABrokenThermocoupleEndsTheFiring)
 {
     connect();
