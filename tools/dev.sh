@@ -128,6 +128,7 @@ bench)
         [ -f "$b" ] && [ -x "$b" ] || continue
         QT_QPA_PLATFORM=offscreen "$b"
     done
+    BUILD_DIR="$BUILD_DIR" bash bench/startup.sh
     ;;
 *)
     echo "usage: tools/dev.sh run|test|build|bench|emulate" >&2
