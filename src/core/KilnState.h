@@ -114,5 +114,7 @@ struct KilnState {
     double kilnTemp() const { return Devices[DeviceTable::kThermocouple].Value; }
     double outsideTemp() const { return Devices[DeviceTable::kSensor].Value; }
     bool simulated() const { return InterfaceMode >= 1; }
+    // The device the program works with, for captions and the log.
+    QString deviceName() const { return simulated() ? "Simulator" : "Ardentor PC"; }
 
 };

@@ -38,7 +38,7 @@ void EventLog::TLogStart()
 {
     TLogX("Fornaxel v " + state_.AppVersion);
     TLogLS("LogWorkingFolder", state_.AppFolder);
-    TLogLS("LogInterface", state_.simulated() ? "Simulator" : "Ardentor PC");
+    TLogLS("LogInterface", state_.deviceName());
 }
 
 QString EventLog::mirrorPath() const { return state_.AppFolder + "/Data/lastlog.txt"; }

@@ -44,7 +44,7 @@ void TForm1::FormCreate()
     StartButton->setEnabled(false);
 }
 
-QString TForm1::DeviceNameStr() const { return state.simulated() ? "Simulator" : "Ardentor PC"; }
+QString TForm1::DeviceNameStr() const { return state.deviceName(); }
 
 // Start-up, once the window is shown: the placement, the stored control values (a value that
 // fails stops that list silently), then the steps that bring the device, the port, the
