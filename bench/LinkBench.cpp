@@ -25,13 +25,8 @@ double monotonicSeconds()
 }
 
 // The program connected to a paced emulator, with the controller identified.
-struct Connected {
+struct Connected : WindowServices {
     QTemporaryDir dir;
-    FakeClock clock;
-    FakeRandom random;
-    FakeDialogs dialogs;
-    FakeSoundPlayer sound;
-    RecordingPowerOff powerOff;
     EmulatorProcess emulator{{"--quiet", "--trace-writes", "--state", dir.path() + "/nv.txt"}, false};
     std::unique_ptr<TForm1> form;
 
@@ -41,7 +36,7 @@ struct Connected {
         ini.open(QIODevice::WriteOnly);
         ini.write("[TForm1]\r\nInterfaceType_Checked=TRUE\r\nPort_Path=" + emulator.devicePath.toUtf8() + "\r\n");
         ini.close();
-        form = std::make_unique<TForm1>(AppServices{clock, random, dialogs, sound, powerOff, dir.path()});
+        form = std::make_unique<TForm1>(app(dir.path()));
         restoreWithoutTimers(*form);
         QDeadlineTimer deadline(10000);
         while (form->state.FirmwareVersion.isEmpty() && !deadline.hasExpired()) {

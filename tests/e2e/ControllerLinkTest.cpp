@@ -22,14 +22,9 @@
 
 namespace {
 
-struct ControllerOverEmulator : ::testing::Test {
+struct ControllerOverEmulator : ::testing::Test, WindowServices {
     ScopedLocaleFacts locale{LocaleFacts{}};
     QTemporaryDir dir;
-    FakeClock clock;
-    FakeRandom random;
-    FakeDialogs dialogs;
-    FakeSoundPlayer sound;
-    RecordingPowerOff powerOff;
     std::unique_ptr<EmulatorProcess> emulator;
     std::unique_ptr<TForm1> form;
 
@@ -42,7 +37,7 @@ struct ControllerOverEmulator : ::testing::Test {
         ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
         ini.write("[TForm1]\r\nInterfaceType_Checked=TRUE\r\nPort_Path=" + emulator->devicePath.toUtf8() + "\r\n");
         ini.close();
-        form = std::make_unique<TForm1>(AppServices{clock, random, dialogs, sound, powerOff, dir.path()});
+        form = std::make_unique<TForm1>(app(dir.path()));
         restoreWithoutTimers(*form);
         ASSERT_TRUE(form->state.PortOk) << dialogs.asked.join("; ").toStdString();
     }

@@ -11,20 +11,15 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-struct SimulatedKiln : ::testing::Test {
+struct SimulatedKiln : ::testing::Test, WindowServices {
     ScopedLocaleFacts locale{LocaleFacts{}};
     QTemporaryDir dir;
-    FakeClock clock;
-    FakeRandom random;
-    FakeDialogs dialogs;
-    FakeSoundPlayer sound;
-    RecordingPowerOff powerOff;
     std::unique_ptr<TForm1> form;
 
     void SetUp() override
     {
         random.fallback = -1;  // the middle of every range: no noise, ambient 25.5 °C
-        form = std::make_unique<TForm1>(AppServices{clock, random, dialogs, sound, powerOff, dir.path()});
+        form = std::make_unique<TForm1>(app(dir.path()));
         restoreWithoutTimers(*form);
         // A kiln that can reach a firing's temperatures: node 1 settles P/I × power above the ambient.
         form->MODEL_P->setText("0.05");

@@ -2,6 +2,7 @@
 // every captioned control of the window.
 #include "TForm1.h"
 
+#include "DrivenWindow.h"
 #include "MessageTable.h"
 #include "TestServices.h"
 #include "Widgets.h"
@@ -66,12 +67,8 @@ QStringList shippedLanguages()
 TEST(LanguageFiles, EveryKeyAndEveryCaptionedControlHasAnEntry)
 {
     QTemporaryDir dir;
-    FakeClock clock;
-    FakeRandom random;
-    FakeDialogs dialogs;
-    FakeSoundPlayer sound;
-    RecordingPowerOff powerOff;
-    TForm1 form(AppServices{clock, random, dialogs, sound, powerOff, dir.path()});
+    WindowServices services;
+    TForm1 form(services.app(dir.path()));
     QStringList controls;
     for (QWidget* w : form.findChildren<QWidget*>())
         if (!w->objectName().isEmpty() && captioned(w))

@@ -22,14 +22,9 @@
 
 namespace {
 
-struct Settings : ::testing::Test {
+struct Settings : ::testing::Test, WindowServices {
     ScopedLocaleFacts locale{LocaleFacts{}};
     QTemporaryDir dir;
-    FakeClock clock;
-    FakeRandom random;
-    FakeDialogs dialogs;
-    FakeSoundPlayer sound;
-    RecordingPowerOff powerOff;
 
     void copy(const QString& name)
     {
@@ -40,7 +35,7 @@ struct Settings : ::testing::Test {
 
     std::unique_ptr<TForm1> start()
     {
-        auto form = std::make_unique<TForm1>(AppServices{clock, random, dialogs, sound, powerOff, dir.path()});
+        auto form = std::make_unique<TForm1>(app(dir.path()));
         restoreWithoutTimers(*form);
         return form;
     }
