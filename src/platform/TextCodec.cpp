@@ -102,6 +102,8 @@ void writeFileAtomic(const QString& path, const QByteArray& bytes)
         throw std::runtime_error(QString("Cannot write the file %1: %2").arg(path, f.errorString()).toStdString());
 }
 
+void writeUtf8FileAtomic(const QString& path, const QString& text) { writeFileAtomic(path, text.toUtf8()); }
+
 QStringList splitLines(const QString& text)
 {
     QStringList lines;

@@ -25,6 +25,11 @@ bool readFile(const QString& path, QString& text, TextEncoding* detected = nullp
 // the new one. Throws std::runtime_error naming the file and the system's reason on failure.
 void writeFileAtomic(const QString& path, const QByteArray& bytes);
 
+// The files only people read (the log copies and the data tables) are UTF-8 without a
+// byte-order mark, which is what terminals, editors and other tools here expect. Atomic and
+// throwing like writeFileAtomic.
+void writeUtf8FileAtomic(const QString& path, const QString& text);
+
 // Splits text at CR LF, bare LF or bare CR.
 QStringList splitLines(const QString& text);
 

@@ -55,13 +55,18 @@ QStringList EventLog::lines() const
 
 void EventLog::clear() { memo_->clear(); }
 
-void EventLog::TLogTimerTimer()
+void EventLog::writeCopy(const QString& path) const
 {
-    QDir().mkpath(state_.AppFolder + "/Data");
     QString text;
     for (const QString& line : lines())
         text += line + "\r\n";
     text += "\r\n";
-    TextCodec::writeFileAtomic(mirrorPath(), TextCodec::encode(text));
+    TextCodec::writeUtf8FileAtomic(path, text);
+}
+
+void EventLog::TLogTimerTimer()
+{
+    QDir().mkpath(state_.AppFolder + "/Data");  // a failure shows when the file is written
+    writeCopy(mirrorPath());
     timer_->stop();
 }

@@ -21,6 +21,10 @@ public:
     // Writes the whole log to Data/lastlog.txt and stops the mirror timer. Throws
     // std::runtime_error when the file cannot be written; the timer then stays on.
     void TLogTimerTimer();
+    // Writes the whole log to a file: every line followed by CR LF, then an empty line;
+    // UTF-8 without a byte-order mark, for people reading it with any tool. Throws
+    // std::runtime_error when the file cannot be written.
+    void writeCopy(const QString& path) const;
 
     static QString TimeStampStr(double t);
     QString entryPrefix() const;

@@ -1,6 +1,7 @@
 #pragma once
 #include "AppServices.h"
 #include "ControlCycle.h"
+#include "DataFiles.h"
 #include "EnergyMeter.h"
 #include "EventLog.h"
 #include "Executor.h"
@@ -461,4 +462,12 @@ private:
     {
         guarded(services_.dialogs, std::forward<F>(f));
     }
+
+    // ---- Firing data files (TForm1_DataFiles.cpp) ----
+public:
+    std::unique_ptr<DataFiles> dataFiles;
+
+private:
+    void createDataFiles();
+    void connectDataFiles();
 };

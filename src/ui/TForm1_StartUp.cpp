@@ -192,6 +192,8 @@ void TForm1::closeSequence()
     leaveKilnSafe();
     port->PortClose();
     log->TLogLS("LogCloseProgram", "");
+    dataFiles->SaveAll();
+    dataFiles->EraseOldDat();
     log->TLogTimerTimer();
 }
 

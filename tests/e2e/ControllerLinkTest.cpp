@@ -115,7 +115,7 @@ TEST_F(ControllerOverEmulator, ConnectsIdentifiesAndSendsTheRegulatorsPower)
     EXPECT_EQ(count("LogControllerConnected"), 1);
     EXPECT_EQ(form->state.ControllerName, "Ardentor PC");
     EXPECT_FALSE(form->state.FirmwareVersion.isEmpty());
-    EXPECT_EQ(count("LogFirmwareVersion"), 1);
+    EXPECT_GE(count("LogFirmwareVersion"), 1);  // asked every pass until it comes, so maybe twice
     EXPECT_NEAR(form->state.kilnTemp(), 25, 2);  // the emulator's room, through its calibration
     EXPECT_NEAR(form->state.outsideTemp(), 25, 0.1);
     startFiring();

@@ -48,11 +48,11 @@ TEST_F(LogFixture, EntryFormatAndElapsedTime)
     EXPECT_EQ(log.lines().last(), "second");  // only the first line carries the stamp
 }
 
-TEST_F(LogFixture, MirrorWaitsForQuietAndWritesCrLfWithFinalEmptyLine)
+TEST_F(LogFixture, MirrorWaitsForQuietAndWritesUtf8CrLfWithFinalEmptyLine)
 {
     log.TLogX("a");
     log.TLogX("b");
-    log.TLogX("c");
+    log.TLogX("Печь 20 °C");
     EXPECT_TRUE(timer.isActive());
     EXPECT_EQ(timer.interval(), 5000);
     EXPECT_FALSE(QFile::exists(log.mirrorPath()));  // nothing written until the timer fires
@@ -61,6 +61,9 @@ TEST_F(LogFixture, MirrorWaitsForQuietAndWritesCrLfWithFinalEmptyLine)
     const QList<QByteArray> lines = mirror().split('\n');
     ASSERT_EQ(lines.size(), 5);
     EXPECT_TRUE(lines[0].endsWith(": a\r"));
+    // UTF-8 without a byte-order mark, for terminals and editors.
+    EXPECT_TRUE(lines[0].startsWith("24.03.15"));
+    EXPECT_TRUE(lines[2].endsWith(": \xD0\x9F\xD0\xB5\xD1\x87\xD1\x8C 20 \xC2\xB0" "C\r"));
     EXPECT_EQ(lines[3], "\r");
     EXPECT_EQ(lines[4], "");
 }
