@@ -8,6 +8,28 @@
 #include <QCheckBox>
 #include <QPlainTextEdit>
 
+namespace {
+
+// Where, after the first byte, a complete frame with a good check byte stands; -1 if nowhere.
+qsizetype nextCompleteFrame(const QByteArray& rx)
+{
+    for (qsizetype j = 1; j + 3 < rx.size(); ++j) {
+        if (rx.at(j) != kFrameStart)
+            continue;
+        const int length = quint8(rx.at(j + 1));
+        if (length == 0 || j + length + 3 > rx.size())
+            continue;
+        char check = 0;
+        for (qsizetype k = j; k < j + length + 3; ++k)
+            check ^= rx.at(k);
+        if (check == 0)
+            return j;
+    }
+    return -1;
+}
+
+}  // namespace
+
 FrameLink::FrameLink(PortManager& port, Random& random, FrameLinkView view)
     : port_(port), random_(random), view_(view)
 {
@@ -53,8 +75,15 @@ std::optional<QByteArray> FrameLink::get_rx()
             trace("<<    " + HexBytes(*payload));
             return payload;
         }
-        if (rx_.size() == before)
-            break;  // an incomplete frame waits for more bytes
+        if (rx_.size() != before)
+            continue;
+        // An incomplete frame waits for more bytes, unless a whole frame already follows it:
+        // then its start was garbage (a stray 55 and a large length), which would otherwise
+        // hold every reply behind it until up to 258 bytes had come.
+        const qsizetype next = nextCompleteFrame(rx_);
+        if (next < 0)
+            break;
+        rx_.remove(0, next);
     }
     return std::nullopt;
 }

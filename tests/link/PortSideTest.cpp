@@ -319,6 +319,16 @@ TEST_F(PortSide, CalibrationWriteAndReadBack)
     EXPECT_TRUE(memo2.toPlainText().endsWith("\n0020 FF "));
 }
 
+TEST_F(PortSide, AStrayStartWithALargeLengthHoldsNoReplyBack)
+{
+    serial.incoming = hex("0155FF0203");  // garbage: a start byte and a length of 255
+    answer(hex("000A003930"));
+    EXPECT_EQ(state.ControllerTick, 0x3039);
+    serial.incoming = hex("55FF02");  // only a beginning: it waits, as a real long frame would
+    poller.WorkHardware();
+    EXPECT_EQ(link.receivedBytes(), 3);
+}
+
 TEST_F(PortSide, TheTraceShowsWhatGoesOutAndComesIn)
 {
     traceBox.setChecked(true);
