@@ -6,6 +6,7 @@
 
 #include <QString>
 #include <functional>
+#include <utility>
 
 class IniFile;
 class QLineEdit;
@@ -48,6 +49,9 @@ public:
 
     QString FileName() const { return fileName_; }
     void SetFileName(const QString& name) { fileName_ = name; }
+
+    // The refresh of the thermocouple page after a load.
+    void SetChannelsLoaded(std::function<void()> f) { hooks_.ChannelsLoaded = std::move(f); }
 
     bool OvenChanged() const { return changed_; }
     void SetOvenChanged(bool changed) { changed_ = changed; }

@@ -132,6 +132,7 @@ void TForm1::createSubsystems()
     steps.PortReopen = [this] { port->PortReopen(); };
     cycle = std::make_unique<ControlCycle>(state, services_.clock, texts, *log, v, steps);
     createLink();
+    createThermocouples();
 }
 
 namespace {
@@ -173,6 +174,7 @@ void TForm1::connectHandlers()
     connectOvenPage();
     connectOptionsPage();
     connectServicePage();
+    connectThermocouples();
 }
 
 void TForm1::connectWorkPage()
