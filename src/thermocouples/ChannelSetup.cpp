@@ -85,11 +85,11 @@ void ChannelSetup::ThermoCoupleTypeClick()
 {
     RadioGroup* group = view_.ThermoCoupleType;
     // R and B have no conversion: they can be clicked but the linear type is what stays.
-    if (!converted(group->itemIndex())) {
+    const int type = converted(group->itemIndex()) ? group->itemIndex() : int(TypeLinear);
+    if (type != group->itemIndex()) {
         const QSignalBlocker quiet(group);
-        group->setItemIndex(TypeLinear);
+        group->setItemIndex(type);
     }
-    const int type = group->itemIndex();
     setOvenChanged(true);
     colorCalibrationFields(type);
     record().Tc_Type = type;

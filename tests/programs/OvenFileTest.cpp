@@ -303,9 +303,9 @@ TEST_F(OvenFixture, ShippedKilnCompletesTheShippedPrograms)
     const double pP = EditValue(&pidP, 0), pI = EditValue(&pidI, 0), pD = EditValue(&pidD, 0);
     const int pidCorr = corr.itemIndex();
     ASSERT_GT(mI, 0);
-    const double fullPower = kAmbient + mP * 100 / mI;
-    EXPECT_GE(fullPower, maxT + 20) << "full power reaches past MAXTEMP";
-    EXPECT_LE(fullPower, maxT + 150) << "but not far past it";
+    // The model's losses grow only linearly, so a kiln that still heats briskly near MAXTEMP
+    // and cools slowly levels off far above it; the overheat check guards that end.
+    EXPECT_GE(kAmbient + mP * 100 / mI, maxT + 20) << "full power reaches past MAXTEMP";
 
     StringGrid grid{ProgramTable::kColumns, ProgramTable::kInitialRows, ProgramTable::kHeaderRows, 1};
     QCustomPlot chart;
