@@ -163,9 +163,11 @@ void ServiceCommands::NvRegisterReply(const QByteArray& reply)
                                      QString::number(e) + ")");
     if (!NvRegsRequested.contains(char(n)))
         return;
+    // The fields hold what the controller keeps: readings in counts and temperatures in °C,
+    // whatever the display scale, so that writing them back sends the same values.
     QLineEdit* const fields[] = {view_.TERM_Z, view_.TERM_K, view_.TERM_ZT, view_.TERM_KT};
     if (n <= 3 && fields[n])
-        fields[n]->setText(state_.Temps.TermS(e / 10.0));
+        fields[n]->setText(Numbers::formatFixed(e / 10.0, 6, 1));
 }
 
 void ServiceCommands::DumpBlock(const QByteArray& reply)

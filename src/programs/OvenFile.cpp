@@ -2,6 +2,7 @@
 
 #include "IniFile.h"
 #include "Numbers.h"
+#include "TemperatureText.h"
 #include "Widgets.h"
 
 #include <QLineEdit>
@@ -33,9 +34,10 @@ const QString kCorrKey = "PID_CORR_ItemIndex";
 
 QString channelKey(int c, const char* suffix) { return "TERM" + QString::number(c) + suffix; }
 
+// Written with the system's separator, read with either.
 double readNumber(const IniFile& ini, const QString& key, double fallback)
 {
-    return Numbers::parseDecimalOr(ini.readString(OvenFile::kSection, key, QString()), fallback);
+    return Numbers::parseDecimalOr(NormalizeDecimal(ini.readString(OvenFile::kSection, key, QString())), fallback);
 }
 
 }  // namespace

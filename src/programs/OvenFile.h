@@ -6,6 +6,7 @@
 
 #include <QString>
 #include <functional>
+#include <utility>
 
 class IniFile;
 class QLineEdit;
@@ -49,6 +50,9 @@ public:
     QString FileName() const { return fileName_; }
     void SetFileName(const QString& name) { fileName_ = name; }
 
+    // The refresh of the thermocouple page after a load.
+    void SetChannelsLoaded(std::function<void()> f) { hooks_.ChannelsLoaded = std::move(f); }
+
     bool OvenChanged() const { return changed_; }
     void SetOvenChanged(bool changed) { changed_ = changed; }
 
@@ -57,7 +61,8 @@ public:
     // file cannot be written.
     void Save(const QString& path);
     // Reads `path` (which becomes the file name): the fields whose keys are present, then the
-    // eight channels (missing keys give the defaults). A missing file has no keys. Returns
+    // eight channels (missing keys and values that are no number give the defaults; either
+    // decimal separator is read, so a calibration survives a change of the system's locale). A missing file has no keys. Returns
     // false when the file is skipped for its FormVersion below 0. Throws std::runtime_error
     // naming a FormVersion or TERMc_Type value that is no whole number; the channels read
     // before it stay.

@@ -1,5 +1,6 @@
 #pragma once
 #include "AppServices.h"
+#include "ChannelSetup.h"
 #include "ControlCycle.h"
 #include "DataFiles.h"
 #include "EnergyMeter.h"
@@ -397,6 +398,10 @@ public:
     std::unique_ptr<Poller> poller;
     std::unique_ptr<ServiceCommands> service;
     std::unique_ptr<TForm2> Form2;  // the shutdown dialog, a window of its own
+    // Thermocouple set-up: the channel page and its curve on the kiln chart.
+    std::unique_ptr<ChannelSetup> channels;
+    void createThermocouples();
+    void connectThermocouples();
     bool SettingsApplied = false;
 
     // ---- Start-up and close ----

@@ -55,6 +55,7 @@ void TForm1::FormStorage1RestorePlacement()
     applyStoredControls();
     state.Temps.TempScale = std::max(0, Scale->itemIndex());
     LangCorr();
+    channels->ReadCalibrationTemp(settings.readString(kSection, "TCAL", "100"));
     state.PolThreshold = storedNumber("POL", 5);
     const SimulatorTiming timing = SimulatorTiming::read(SIM_SPEED);
     state.SimSpeed = timing.SimSpeed;

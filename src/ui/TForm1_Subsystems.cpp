@@ -133,6 +133,7 @@ void TForm1::createSubsystems()
     cycle = std::make_unique<ControlCycle>(state, services_.clock, texts, *log, v, steps);
     createLink();
     createDataFiles();
+    createThermocouples();
 }
 
 namespace {
@@ -175,6 +176,7 @@ void TForm1::connectHandlers()
     connectOptionsPage();
     connectServicePage();
     connectDataFiles();
+    connectThermocouples();
 }
 
 void TForm1::connectWorkPage()

@@ -68,54 +68,6 @@ TEST_F(SimulatedKiln, AThreeLineFiringFollowsTheProgramToItsEnd)
     EXPECT_EQ(powerOff.requests, 0);
 }
 
-namespace {
-// Noise as the real generator gives it, but repeatable.
-class LcgRandom : public Random {
-public:
-    int uniform(int count) override
-    {
-        state_ = state_ * 6364136223846793005ULL + 1442695040888963407ULL;
-        return int((state_ >> 33) % unsigned(count));
-    }
-
-private:
-    unsigned long long state_ = 12345;
-};
-}  // namespace
-
-TEST(ShippedKiln, TheFirstStartProgramFiresToTheEndOnTheShippedKiln)
-{
-    ScopedLocaleFacts locale{LocaleFacts{}};
-    QTemporaryDir dir;
-    QDir().mkpath(dir.path() + "/Prog");
-    QDir().mkpath(dir.path() + "/Oven");
-    for (const char* name : {"English.lng", "term.ini", "Prog/Prog1.prg", "Oven/Oven1.ovn"})
-        ASSERT_TRUE(QFile::copy(QString(FORNAXEL_DATA_DIR) + "/" + name, dir.path() + "/" + name)) << name;
-    FakeClock clock;
-    LcgRandom random;
-    FakeDialogs dialogs;
-    FakeSoundPlayer sound;
-    RecordingPowerOff powerOff;
-    TForm1 form(AppServices{clock, random, dialogs, sound, powerOff, dir.path()});
-    restoreWithoutTimers(form);
-    EXPECT_TRUE(dialogs.errors.isEmpty()) << dialogs.errors.join("; ").toStdString();
-    EXPECT_EQ(form.PID_P->text(), "5");  // the kiln's regulator, not the window's defaults
-    for (int i = 0; i < 5; ++i)
-        form.InterfaceTimerTimer();
-    form.StartButtonClick();
-    ASSERT_EQ(form.state.ProgState, Running);
-    int cycles = 0;
-    while (form.state.ProgState != Finished && form.state.ProgState != BreakDown && cycles < 40000) {
-        form.InterfaceTimerTimer();
-        ++cycles;
-    }
-    EXPECT_EQ(form.state.ProgState, Finished) << "after " << cycles << " cycles";
-    EXPECT_GT(form.state.MeterEnergyKWh, 1.0);
-    EXPECT_EQ(form.state.Pid.Power, 0);
-    EXPECT_EQ(powerOff.requests, 0);
-    EXPECT_TRUE(QFile::exists(dir.path() + "/Data/lastlog.txt") || form.TLogTimer->isActive());
-}
-
 TEST_F(SimulatedKiln, OnlyARunningProgramPowersTheHeaterOrTheOutputs)
 {
     setLine(1, "200", "10");

@@ -299,6 +299,7 @@ TEST_F(PortSide, CalibrationWriteAndReadBack)
     termK.clear();
     termZT.clear();
     termKT.clear();
+    state.Temps.TempScale = 1;  // °F on the screen: the fields still hold counts and °C
     for (const char* r : {"0004D0008403", "0004D0018813", "0004D0034826", "0004D002FF00"})
         answer(hex(r));
     EXPECT_EQ(memo2.toPlainText(),

@@ -171,12 +171,12 @@ TEST_F(OvenFixture, MissingAndUnreadableKeysGiveTheDefaults)
     EXPECT_EQ(pidD.text(), "40");
     EXPECT_EQ(corr.itemIndex(), 0);
 
-    // No number, the other decimal separator, an empty value: defaults; a whole number is read.
+    // No number or an empty value: defaults; the other decimal separator and a whole number are read.
     writeBytes(path("bad.ovn"), ovn({"TERM3_Z=abc", "TERM3_ZT=1,5", "TERM3_KT=", "TERM3_K=480", "TERM3_Type=",
                                      "PID_CORR_ItemIndex=x", "PID_D_Text=30"}));
     corr.setItemIndex(2);
     ASSERT_TRUE(oven.Load(path("bad.ovn")));
-    expectChannel(3, 0, "", 25, 85, 900, 480);
+    expectChannel(3, 0, "", 1.5, 85, 900, 480);
     EXPECT_EQ(corr.itemIndex(), 2) << "an index that is no number is not applied";
     EXPECT_EQ(pidD.text(), "30");
     EXPECT_TRUE(dialogs.asked.isEmpty());
@@ -193,14 +193,21 @@ TEST_F(OvenFixture, MissingAndUnreadableKeysGiveTheDefaults)
     EXPECT_EQ(log.keys().count("LogOven"), 4);
 }
 
-TEST_F(OvenFixture, AFieldWrittenWithAPointReadsUnderADecimalComma)
+// A file moves between systems: fields and calibrations read with either separator, so a
+// calibration saved under a decimal comma is not lost for the defaults under a point.
+TEST_F(OvenFixture, NumbersWrittenWithEitherSeparatorReadUnderEither)
 {
-    ScopedLocaleFacts comma{decimalComma()};
-    writeBytes(path("point.ovn"), ovn({"MODEL_P_Text=0.02", "TERM1_Z=84,5"}));
-    ASSERT_TRUE(oven.Load(path("point.ovn")));
-    EXPECT_EQ(modelP.text(), "0.02");
-    EXPECT_DOUBLE_EQ(EditValue(&modelP, 1), 0.02);
-    EXPECT_DOUBLE_EQ(state.Devices[1].Tc_z, 84.5);
+    writeBytes(path("mixed.ovn"), ovn({"MODEL_P_Text=0.02", "TERM1_Z=84,5", "TERM2_Z=84.5", "TERM2_KT=1E3"}));
+    for (const LocaleFacts& facts : {LocaleFacts{}, decimalComma()}) {
+        SCOPED_TRACE(std::string(1, facts.decimalSeparator.toLatin1()));
+        ScopedLocaleFacts system{facts};
+        ASSERT_TRUE(oven.Load(path("mixed.ovn")));
+        EXPECT_EQ(modelP.text(), "0.02");
+        EXPECT_DOUBLE_EQ(EditValue(&modelP, 1), 0.02);
+        EXPECT_DOUBLE_EQ(state.Devices[1].Tc_z, 84.5);
+        EXPECT_DOUBLE_EQ(state.Devices[2].Tc_z, 84.5);
+        EXPECT_DOUBLE_EQ(state.Devices[2].Tc_kt, 1000);
+    }
 }
 
 TEST_F(OvenFixture, ButtonsUseTheDialogsAndClearTheFlag)
@@ -296,9 +303,9 @@ TEST_F(OvenFixture, ShippedKilnCompletesTheShippedPrograms)
     const double pP = EditValue(&pidP, 0), pI = EditValue(&pidI, 0), pD = EditValue(&pidD, 0);
     const int pidCorr = corr.itemIndex();
     ASSERT_GT(mI, 0);
-    const double fullPower = kAmbient + mP * 100 / mI;
-    EXPECT_GE(fullPower, maxT + 20) << "full power reaches past MAXTEMP";
-    EXPECT_LE(fullPower, maxT + 150) << "but not far past it";
+    // The model's losses grow only linearly, so a kiln that still heats briskly near MAXTEMP
+    // and cools slowly levels off far above it; the overheat check guards that end.
+    EXPECT_GE(kAmbient + mP * 100 / mI, maxT + 20) << "full power reaches past MAXTEMP";
 
     StringGrid grid{ProgramTable::kColumns, ProgramTable::kInitialRows, ProgramTable::kHeaderRows, 1};
     QCustomPlot chart;

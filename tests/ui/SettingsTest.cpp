@@ -140,7 +140,7 @@ TEST_F(Settings, TheFirstStartWithoutSettings)
     EXPECT_EQ(form->state.Temps.TempScale, 0);
     EXPECT_EQ(form->programFile->FileName(), dir.path() + "/Prog/Prog1.prg");
     EXPECT_EQ(form->ovenFile->FileName(), dir.path() + "/Oven/Oven1.ovn");
-    EXPECT_EQ(form->PID_P->text(), "5");  // the kiln file was read
+    EXPECT_EQ(form->PID_P->text(), "10");  // the kiln file was read
     EXPECT_EQ(form->PageControl1->currentWidget(), form->TabWork);
     EXPECT_TRUE(dialogs.errors.isEmpty()) << dialogs.errors.join("; ").toStdString();
 }

@@ -2,9 +2,10 @@
 
 // The factors of the program's two-node thermal model.
 struct KilnFactors {
-    // Those of the shipped studio kiln: about 1160 °C at full power.
-    double p = 0.057;  // power gain of the heated node, °C per (percent × second)
-    double i = 0.005;  // loss from the heated node to the ambient, 1/s
+    // Those of the shipped studio kiln: about 280 °C/h at full power near 200 °C, twelve
+    // hours to cool from 1000 to 200 °C.
+    double p = 0.0017;  // power gain of the heated node, °C per (percent × second)
+    double i = 0.00008; // loss from the heated node to the ambient, 1/s
     double r = 0.003;  // exchange between the heated node and the chamber, 1/s
 };
 
