@@ -3,10 +3,12 @@
 #include "ControlCycle.h"
 #include "EnergyMeter.h"
 #include "EventLog.h"
+#include "EventSoundPlayer.h"
 #include "Executor.h"
 #include "FaultSupervisor.h"
 #include "FrameLink.h"
 #include "Guard.h"
+#include "HelpPages.h"
 #include "IniFile.h"
 #include "KilnState.h"
 #include "MessageTable.h"
@@ -420,6 +422,22 @@ public:
     void HardwareTimerTimer();
     void PortSelectClick();
     void ShowServicePage();
+
+    // ---- Event sounds and help pages ----
+    std::unique_ptr<EventSoundPlayer> sounds;
+    std::unique_ptr<HelpPages> help;
+    void StopPlayer();
+    void Button14Click(const QObject* sender);
+    void HelpProgramClick();
+    void HelpHardwareClick();
+    void HelpMaterialsClick();
+    void HelpBackClick();
+    void RxSpeedButton5Click();  // HelpForward
+
+private:
+    void connectSoundsAndHelp();
+    void connectSounds();
+    void connectHelpPage();
 
 protected:
     void showEvent(QShowEvent* e) override;

@@ -173,6 +173,7 @@ void TForm1::connectHandlers()
     connectOvenPage();
     connectOptionsPage();
     connectServicePage();
+    connectSoundsAndHelp();
 }
 
 void TForm1::connectWorkPage()
