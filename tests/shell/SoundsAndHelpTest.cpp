@@ -220,6 +220,55 @@ TEST_F(Window, TheHelpButtonsShowTheLanguagesPagesWithBackAndForward)
     EXPECT_TRUE(dialogs.asked.isEmpty());
 }
 
+// Every shipped language has its three pages in the folder its HelpFolder names, in UTF-8,
+// and every link in them leads to a page (and an anchor) that is there.
+TEST(ShippedHelp, EveryLanguageHasItsPagesAndEveryLinkResolves)
+{
+    const QStringList languages = QDir(kData).entryList({"*.lng"}, QDir::Files);
+    ASSERT_GE(languages.size(), 3);
+    const QRegularExpression href(R"(href\s*=\s*"([^"]*)\")", QRegularExpression::CaseInsensitiveOption);
+    const auto anchorsOf = [](const QString& html) {
+        QStringList names;
+        const QRegularExpression name(R"(<a\s+name\s*=\s*"([^"]+)\")", QRegularExpression::CaseInsensitiveOption);
+        for (const auto& m : name.globalMatch(html))
+            names << m.captured(1);
+        return names;
+    };
+    const auto read = [](const QString& path) {
+        QStringDecoder utf8(QStringDecoder::Utf8);
+        const QString text = utf8(readBytes(path));
+        EXPECT_FALSE(utf8.hasError()) << path.toStdString();
+        return text;
+    };
+    for (const QString& file : languages) {
+        MessageTable texts(kData);
+        texts.LoadLng(file);
+        const QString folder = kData + "/Help/" + texts.LS("HelpFolder");
+        SCOPED_TRACE(folder.toStdString());
+        for (const QString& page : kPages) {
+            SCOPED_TRACE(page.toStdString());
+            const QString html = read(folder + "/" + page);
+            ASSERT_FALSE(html.isEmpty());
+            EXPECT_TRUE(html.contains("<meta charset=\"utf-8\">", Qt::CaseInsensitive));
+            int links = 0;
+            for (const auto& m : href.globalMatch(html)) {
+                const QString link = m.captured(1);
+                if (link.contains(':'))  // another scheme: not a page of ours
+                    continue;
+                ++links;
+                const QString target = link.section('#', 0, 0);
+                const QString anchor = link.section('#', 1);
+                const QString path = target.isEmpty() ? folder + "/" + page : QDir(folder).filePath(target);
+                ASSERT_TRUE(QFileInfo(path).isFile()) << link.toStdString();
+                if (!anchor.isEmpty()) {
+                    EXPECT_TRUE(anchorsOf(read(path)).contains(anchor)) << link.toStdString();
+                }
+            }
+            EXPECT_GE(links, 2) << "a page links to the other two";
+        }
+    }
+}
+
 // The default sound names are files the program folder ships: PCM WAV, 16 bits, mono, 22050 Hz,
 // each shorter than the two seconds of a control cycle.
 TEST(ShippedSounds, TheDefaultNamesAreShortPcmWaves)
