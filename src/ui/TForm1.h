@@ -5,10 +5,12 @@
 #include "DataFiles.h"
 #include "EnergyMeter.h"
 #include "EventLog.h"
+#include "EventSoundPlayer.h"
 #include "Executor.h"
 #include "FaultSupervisor.h"
 #include "FrameLink.h"
 #include "Guard.h"
+#include "HelpPages.h"
 #include "IniFile.h"
 #include "KilnState.h"
 #include "MessageTable.h"
@@ -428,6 +430,22 @@ public:
     void ShowServicePage();
     void RestartRequired();
     void FormStorage1SavePlacement();
+
+    // ---- Event sounds and help pages ----
+    std::unique_ptr<EventSoundPlayer> sounds;
+    std::unique_ptr<HelpPages> help;
+    void StopPlayer();
+    void Button14Click(const QObject* sender);
+    void HelpProgramClick();
+    void HelpHardwareClick();
+    void HelpMaterialsClick();
+    void HelpBackClick();
+    void RxSpeedButton5Click();  // HelpForward
+
+private:
+    void connectSoundsAndHelp();
+    void connectSounds();
+    void connectHelpPage();
 
 protected:
     void showEvent(QShowEvent* e) override;

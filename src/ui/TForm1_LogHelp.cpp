@@ -50,10 +50,33 @@ void TForm1::buildHelpPage()
     bar->addStretch(1);
     page->addWidget(Panel10);
 
+    // There is no maker's web site to open.
+    InternetSite->setVisible(false);
+
     UI_NEW(WebBrowser1, QTextBrowser);
     WebBrowser1->setOpenExternalLinks(false);
     page->addWidget(WebBrowser1, 1);
 }
+
+void TForm1::connectHelpPage()
+{
+    connect(HelpProgram, &QPushButton::clicked, this, [this] { HelpProgramClick(); });
+    connect(HelpHardware, &QPushButton::clicked, this, [this] { HelpHardwareClick(); });
+    connect(HelpMaterials, &QPushButton::clicked, this, [this] { HelpMaterialsClick(); });
+    connect(HelpBack, &QPushButton::clicked, this, [this] { HelpBackClick(); });
+    connect(HelpForward, &QPushButton::clicked, this, [this] { RxSpeedButton5Click(); });
+    // Back and forward are offered while the viewer's history has a page that way.
+    HelpBack->setEnabled(false);
+    HelpForward->setEnabled(false);
+    connect(WebBrowser1, &QTextBrowser::backwardAvailable, HelpBack, &QWidget::setEnabled);
+    connect(WebBrowser1, &QTextBrowser::forwardAvailable, HelpForward, &QWidget::setEnabled);
+}
+
+void TForm1::HelpProgramClick() { help->Show(HelpPages::kStartPage); }
+void TForm1::HelpHardwareClick() { help->Show(HelpPages::kHardwarePage); }
+void TForm1::HelpMaterialsClick() { help->Show(HelpPages::kMaterialsPage); }
+void TForm1::HelpBackClick() { help->Back(); }
+void TForm1::RxSpeedButton5Click() { help->Forward(); }
 
 void TForm1::buildDebugPage()
 {

@@ -152,19 +152,7 @@ void TForm1::LangCorr()
     Chart3->replot(QCustomPlot::rpQueuedReplot);
 }
 
-void TForm1::PlaySound(int n)
-{
-    const QLineEdit* fields[] = {WAV1, WAV2, WAV3, WAV4, WAV5, WAV6};
-    if (n < 1 || n > 6)
-        return;
-    QString name = fields[n - 1]->text();
-    if (name.isEmpty())
-        return;
-    if (QFileInfo(name).isRelative())
-        name = state.AppFolder + "/Sounds/" + name;
-    if (QFileInfo::exists(name))
-        services_.sound.play(name);  // sounds fail silently
-}
+void TForm1::PlaySound(int n) { sounds->PlaySound(n); }
 
 void TForm1::InterfaceTimerTimer() { guardedCall([&] { cycle->WorkInterface(); }); }
 void TForm1::FlashTimerTimer() { guardedCall([&] { faults->FlashTimerTimer(); }); }

@@ -177,6 +177,7 @@ void TForm1::connectHandlers()
     connectServicePage();
     connectDataFiles();
     connectThermocouples();
+    connectSoundsAndHelp();
 }
 
 void TForm1::connectWorkPage()
