@@ -479,6 +479,7 @@ private:
     std::unique_ptr<SerialPort> systemPort_;  // when the services bring none
     bool restored_ = false;
     bool closing_ = false;
+    bool mirrorFailing_ = false;  // the last mirror of the log failed and has been reported
     // Runs a handler under the standard error report.
     template <class F>
     void guardedCall(F&& f)

@@ -18,7 +18,9 @@
 #include <QTabWidget>
 #include <QTextBrowser>
 #include <QTimer>
+#include <exception>
 #include <qcustomplot.h>
+#include <utility>
 
 namespace {
 const QString kSection = "TForm1";
@@ -158,7 +160,19 @@ void TForm1::InterfaceTimerTimer() { guardedCall([&] { cycle->WorkInterface(); }
 void TForm1::FlashTimerTimer() { guardedCall([&] { faults->FlashTimerTimer(); }); }
 void TForm1::BreakTimerTimer() { guardedCall([&] { faults->BreakTimerTimer(); }); }
 void TForm1::ShutDownTimerTimer() { guardedCall([&] { faults->ShutDownTimerTimer(); }); }
-void TForm1::TLogTimerTimer() { guardedCall([&] { log->TLogTimerTimer(); }); }
+// A mirror that cannot be written is reported once, not again at every retry five seconds
+// apart (each report a modal box over the last, while the firing goes on beneath); the log
+// keeps every entry, and the next mirror that succeeds holds them all.
+void TForm1::TLogTimerTimer()
+{
+    try {
+        log->TLogTimerTimer();
+        mirrorFailing_ = false;
+    } catch (const std::exception& e) {
+        if (!std::exchange(mirrorFailing_, true))  // set before the box: its event loop runs the timer
+            services_.dialogs.showError(QString::fromUtf8(e.what()));
+    }
+}
 void TForm1::StartButtonClick() { guardedCall([&] { executor->StartButtonClick(); }); }
 void TForm1::StopButtonClick() { guardedCall([&] { executor->StopButtonClick(); }); }
 void TForm1::PauseButtonClick() { guardedCall([&] { executor->PauseButtonClick(); }); }
