@@ -41,6 +41,7 @@ public:
         return {};
     }
     QColor chooseColor(const QColor& initial) override { return initial; }
+    QString choosePort(const QString&, const QStringList&, const QStringList&) override { return {}; }
 };
 
 class NoTexts : public MessageSource {

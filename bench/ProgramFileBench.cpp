@@ -29,7 +29,9 @@ struct Program {
     QCustomPlot chart;
     QLineEdit maxTemp{"1300"};
     ProgramEditor editor{state, texts, log, dialogs, {&grid, &chart, &maxTemp}};
-    ProgramFile file{state, texts, log, dialogs, &grid, editor};
+    FileDialogSpec openDialog{"Programs|*.prg", "Load program", "prg"};
+    FileDialogSpec saveDialog{"Programs|*.prg", "Save program", "prg"};
+    ProgramFile file{state, log, dialogs, &grid, editor, openDialog, saveDialog};
     QString path = dir.path() + "/Big.prg";
 
     Program()
