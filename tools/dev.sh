@@ -113,7 +113,7 @@ run)
     ;;
 test)
     install_missing
-    build
+    build -DFORNAXEL_BENCH=ON  # the benchmarks are built too, so they cannot go stale
     run_tests
     ;;
 build)
