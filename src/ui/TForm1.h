@@ -7,7 +7,9 @@
 #include "FaultSupervisor.h"
 #include "FrameLink.h"
 #include "Guard.h"
+#include "Guardian.h"
 #include "IniFile.h"
+#include "KeepAwake.h"
 #include "KilnState.h"
 #include "MessageTable.h"
 #include "OvenFile.h"
@@ -20,6 +22,8 @@
 #include "Regulator.h"
 #include "ServiceCommands.h"
 #include "Simulator.h"
+#include "SleepInhibitor.h"
+#include "StuckHeaterWatch.h"
 #include "TForm2.h"
 #include "TemperatureChart.h"
 
@@ -398,6 +402,11 @@ public:
     std::unique_ptr<TForm2> Form2;  // the shutdown dialog, a window of its own
     bool SettingsApplied = false;
 
+    // ---- Safeguards: a guardian process for the port, the sleep lock, the stuck-heater watch ----
+    std::unique_ptr<Guardian> guardian;
+    std::unique_ptr<KeepAwake> keepAwake;
+    std::unique_ptr<StuckHeaterWatch> heaterWatch;
+
     // ---- Start-up and close ----
     void FormCreate();
     void FormStorage1RestorePlacement();
@@ -436,6 +445,7 @@ private:
     void connectOptionsPage();
     void connectServicePage();
     void createLink();
+    void createSafeguards();
     void restorePort();
     void applyStoredControls();
     void storedControlChanged(QWidget* control);
@@ -453,6 +463,8 @@ private:
     QString appFolderOverride_;
     AppServices services_;
     std::unique_ptr<SerialPort> systemPort_;  // when the services bring none
+    std::unique_ptr<GuardianProcess> systemGuardian_;
+    std::unique_ptr<SleepInhibitor> systemInhibitor_;
     bool restored_ = false;
     bool closing_ = false;
     // Runs a handler under the standard error report.
