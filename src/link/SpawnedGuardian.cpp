@@ -95,6 +95,8 @@ bool SpawnedGuardian::start(const GuardianLaunch& launch)
     posix_spawn_file_actions_adddup2(&setup.actions, pair[1], 0);
     if (port >= 0)
         posix_spawn_file_actions_adddup2(&setup.actions, port, GuardianProtocol::kPortFd);
+    // Whatever else the program was given stays with the program.
+    posix_spawn_file_actions_addclosefrom_np(&setup.actions, GuardianProtocol::kPortFd + 1);
     sigset_t none, defaults;
     sigemptyset(&none);
     sigemptyset(&defaults);
