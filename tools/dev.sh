@@ -86,7 +86,7 @@ emulate() {
     mkdir -p "$app"
     # What the operator saved there stays; the program and its language files are refreshed.
     cp -an "$BUILD_DIR/Fornaxel/." "$app/"
-    cp -f "$BUILD_DIR/Fornaxel/fornaxel" "$BUILD_DIR"/Fornaxel/*.lng "$app/"
+    cp -f "$BUILD_DIR/Fornaxel/fornaxel" "$BUILD_DIR/Fornaxel/fornaxel-guardian" "$BUILD_DIR"/Fornaxel/*.lng "$app/"
     [ -f "$app/term.ini" ] && grep -q "^Port_Path=" "$app/term.ini" ||
         printf '[TForm1]\r\nFormVersion=0\r\nInterfaceType_Checked=TRUE\r\nEnglish_Checked=TRUE\r\nScale_ItemIndex=0\r\nPort_Path=%s\r\n' \
             "$link" > "$app/term.ini"

@@ -83,6 +83,7 @@ void ControlCycle::WorkInterface()
     startButtonRule();
     if (view_.Label45)
         view_.Label45->setText(QString::number(state_.LostCycles));
+    run(steps_.CycleDone);
 }
 
 void ControlCycle::flash()
@@ -112,6 +113,7 @@ void ControlCycle::cycleWithData()
     run(steps_.ExecProgram);
     overheatFollowUp();
     run(steps_.Calc);
+    run(steps_.WatchHeater);
     run(steps_.DrawGraph);
     showPowerAndMeter();
     handOver();

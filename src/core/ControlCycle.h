@@ -44,9 +44,11 @@ struct ControlCycleSteps {
     std::function<void()> Sim_Work;
     std::function<void()> ExecProgram;
     std::function<void()> Calc;
+    std::function<void()> WatchHeater;  // with the power of this cycle decided
     std::function<void()> DrawGraph;
     std::function<void()> PortReopen;  // close and open again
     std::function<bool()> ManualMode;  // power regulation set to manual
+    std::function<void()> CycleDone;   // the end of every cycle, with data or without
 };
 
 // The two-second control cycle: takes up the measurements, shows them, supervises the link

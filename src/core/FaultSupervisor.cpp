@@ -53,6 +53,23 @@ void FaultSupervisor::BreakDownUnreachable()
     shutDownOnCrashIfAsked();
 }
 
+void FaultSupervisor::HeaterStuck(const QString& value)
+{
+    breakDown("LogBreakdownHeaterStuck", value);
+    HeaterAlarm = true;
+    if (hooks_.SoundAlarm)
+        hooks_.SoundAlarm();
+}
+
+void FaultSupervisor::HeaterAlarmCycle()
+{
+    // The executor sounds the alarm in every cycle of a breakdown.
+    if (HeaterAlarm && state_.ProgState != BreakDown && hooks_.SoundAlarm)
+        hooks_.SoundAlarm();
+}
+
+void FaultSupervisor::HeaterCooling() { HeaterAlarm = false; }
+
 void FaultSupervisor::RequestShutdown()
 {
     if (view_.ShutDownTimer && !view_.ShutDownTimer->isActive())
@@ -106,7 +123,7 @@ void FaultSupervisor::FlashTimerTimer()
 {
     QString title;
     if (TitlePhase < 1)
-        title = "Fornaxel";
+        title = HeaterAlarm ? texts_.LS("TitleHeaterStuck") : QString("Fornaxel");
     else
         title = state_.LinkOk ? state_.Temps.TermSdeg(state_.kilnTemp()) : texts_.LS("Error");
     if (hooks_.SetTitle)

@@ -33,6 +33,7 @@ struct FaultSupervisorHooks {
     std::function<void(const QString&)> SetTitle;  // the application title
     // Takes a manual power setting and the manual outputs back to off; true when it had to.
     std::function<bool()> CutManualPower;
+    std::function<void()> SoundAlarm = {};  // the alarm sound, once
 };
 
 // Ends a firing when a supervised device is broken or the link stays down, and shuts the
@@ -56,6 +57,16 @@ public:
 
     // Switches the countdown timer on unless it already runs.
     void RequestShutdown();
+
+    // A heater that heats with no power sent: any firing ends in a breakdown, one entry asks
+    // for the kiln to be switched off at the mains, and the alarm sounds and the title warns
+    // until the kiln cools again. The computer is not shut down: somebody must hear it.
+    void HeaterStuck(const QString& value);
+    // Each cycle while it lasts: the alarm, where the breakdown does not sound it already.
+    void HeaterAlarmCycle();
+    // The kiln cools again: the alarm and the warning title end.
+    void HeaterCooling();
+    bool HeaterAlarm = false;
 
     int ShutdownCountdown = 30;  // seconds left; 0 or less: shut down at the next tick
     int TitlePhase = 0;

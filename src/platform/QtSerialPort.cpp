@@ -86,3 +86,5 @@ QStringList QtSerialPort::availablePorts() const
 }
 
 QString QtSerialPort::errorString() const { return error_; }
+
+int QtSerialPort::descriptor() const { return port_.isOpen() ? int(port_.handle()) : -1; }

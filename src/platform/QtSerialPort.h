@@ -18,6 +18,7 @@ public:
     void discardInput() override;
     QStringList availablePorts() const override;
     QString errorString() const override;
+    int descriptor() const override;
 
 private:
     QSerialPort port_;

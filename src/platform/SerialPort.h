@@ -23,4 +23,6 @@ public:
     // The serial ports the system knows of, by device path, in order.
     virtual QStringList availablePorts() const = 0;
     virtual QString errorString() const = 0;
+    // The open port's file descriptor, for a helper process that shares the line; -1 for none.
+    virtual int descriptor() const { return -1; }
 };

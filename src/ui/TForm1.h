@@ -10,8 +10,10 @@
 #include "FaultSupervisor.h"
 #include "FrameLink.h"
 #include "Guard.h"
+#include "Guardian.h"
 #include "HelpPages.h"
 #include "IniFile.h"
+#include "KeepAwake.h"
 #include "KilnState.h"
 #include "MessageTable.h"
 #include "OvenFile.h"
@@ -24,6 +26,8 @@
 #include "Regulator.h"
 #include "ServiceCommands.h"
 #include "Simulator.h"
+#include "SleepInhibitor.h"
+#include "StuckHeaterWatch.h"
 #include "TForm2.h"
 #include "TemperatureChart.h"
 
@@ -406,6 +410,11 @@ public:
     void connectThermocouples();
     bool SettingsApplied = false;
 
+    // ---- Safeguards: a guardian process for the port, the sleep lock, the stuck-heater watch ----
+    std::unique_ptr<Guardian> guardian;
+    std::unique_ptr<KeepAwake> keepAwake;
+    std::unique_ptr<StuckHeaterWatch> heaterWatch;
+
     // ---- Start-up and close ----
     void FormCreate();
     void FormStorage1RestorePlacement();
@@ -460,6 +469,7 @@ private:
     void connectOptionsPage();
     void connectServicePage();
     void createLink();
+    void createSafeguards();
     void restorePort();
     void applyStoredControls();
     void storedControlChanged(QWidget* control);
@@ -477,6 +487,8 @@ private:
     QString appFolderOverride_;
     AppServices services_;
     std::unique_ptr<SerialPort> systemPort_;  // when the services bring none
+    std::unique_ptr<GuardianProcess> systemGuardian_;
+    std::unique_ptr<SleepInhibitor> systemInhibitor_;
     bool restored_ = false;
     bool closing_ = false;
     bool mirrorFailing_ = false;  // the last mirror of the log failed and has been reported

@@ -1,6 +1,8 @@
 // Creates the subsystems over the window's controls and binds every control to its handler.
 #include "TForm1.h"
 
+#include "GuardianProtocol.h"
+#include "SpawnedGuardian.h"
 #include "SpinButton.h"
 #include "Widgets.h"
 
@@ -27,6 +29,7 @@ void TForm1::createSubsystems()
     fh.CloseMainWindow = [this] { close(); };
     fh.SetTitle = [](const QString& title) { QGuiApplication::setApplicationDisplayName(title); };
     fh.CutManualPower = [this] { return regulator->CutManualPower(); };
+    fh.SoundAlarm = [this] { PlaySound(6); };
     faults = std::make_unique<FaultSupervisor>(state, texts, *log, services_.powerOff, fv, fh);
     Form2 = std::make_unique<TForm2>();
     Form2->setHandlers([this] { faults->ShutdownNow(); }, [this] { faults->CancelShutdown(); });
@@ -127,13 +130,41 @@ void TForm1::createSubsystems()
     steps.Sim_Work = [this] { simulator->Sim_Work(); };
     steps.ExecProgram = [this] { executor->ExecProgram(); };
     steps.Calc = [this] { meter->Calc(); };
+    steps.WatchHeater = [this] { heaterWatch->WatchHeater(); };
     steps.DrawGraph = [this] { chart->DrawGraph(); };
     steps.ManualMode = [this] { return regulator->isManual(); };
     steps.PortReopen = [this] { port->PortReopen(); };
+    steps.CycleDone = [this] {
+        guardian->Heartbeat();
+        keepAwake->Follow(state.ProgState);
+    };
     cycle = std::make_unique<ControlCycle>(state, services_.clock, texts, *log, v, steps);
     createLink();
     createDataFiles();
     createThermocouples();
+    createSafeguards();
+}
+
+// The controller holds the last power it was sent: a guardian process switches it off when the
+// program dies or hangs, the computer is kept from suspending during a firing, and a heater that
+// keeps heating with no power sent is reported.
+void TForm1::createSafeguards()
+{
+    GuardianProcess* process = services_.guardian;
+    if (!process) {
+        systemGuardian_ = std::make_unique<SpawnedGuardian>(QCoreApplication::applicationDirPath() + "/" +
+                                                            GuardianProtocol::kExecutable);
+        process = systemGuardian_.get();
+    }
+    const SerialPort& serial = services_.serialPort ? *services_.serialPort : *systemPort_;
+    guardian = std::make_unique<Guardian>(state, *port, serial, *process, texts, *log);
+    SleepInhibitor* inhibitor = services_.sleepInhibitor;
+    if (!inhibitor) {
+        systemInhibitor_ = std::make_unique<LogindSleepInhibitor>();
+        inhibitor = systemInhibitor_.get();
+    }
+    keepAwake = std::make_unique<KeepAwake>(*inhibitor, *log);
+    heaterWatch = std::make_unique<StuckHeaterWatch>(state, *faults, StuckHeaterView{MODEL_I, MODEL_R});
 }
 
 namespace {

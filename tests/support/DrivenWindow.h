@@ -1,6 +1,8 @@
 #pragma once
 #include "TForm1.h"
 
+#include "FakeGuardian.h"
+#include "FakeSleepInhibitor.h"
 #include "TestServices.h"
 
 #include <QTimer>
@@ -12,10 +14,12 @@ struct WindowServices {
     FakeDialogs dialogs;
     FakeSoundPlayer sound;
     RecordingPowerOff powerOff;
+    ScriptedGuardian guardian;  // no process, no system bus
+    ScriptedInhibitor sleepLock;
 
     AppServices app(const QString& folder, SerialPort* port = nullptr)
     {
-        return AppServices{clock, random, dialogs, sound, powerOff, folder, port};
+        return AppServices{clock, random, dialogs, sound, powerOff, folder, port, &guardian, &sleepLock};
     }
 };
 

@@ -83,7 +83,11 @@ void ControllerState::writeRegister(const QByteArray& request)
         return;
     const int value = std::min<int>(byteAt(request, 3), 100);
     switch (byteAt(request, 2)) {
-    case Wire::HeaterPower: power_ = value; break;
+    case Wire::HeaterPower:
+        power_ = value;
+        if (value != 0)
+            lastNonZeroPower_ = value;
+        break;
     case Wire::OutputA: outputA_ = value; break;
     case Wire::OutputB: outputB_ = value; break;
     case Wire::NvRegister:

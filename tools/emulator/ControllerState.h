@@ -27,6 +27,7 @@ public:
     QByteArray nextTick();
     static QByteArray powerUpNotice();
 
+    // The power last received.
     int power() const { return power_; }
     int outputA() const { return outputA_; }
     int outputB() const { return outputB_; }
@@ -41,6 +42,12 @@ public:
     bool coldJunctionPresent() const { return cjPresent_; }
     void setMainsHz(double hz) { mainsHz_ = hz; }
     double mainsHz() const { return mainsHz_; }
+    // A welded relay or triac: the heater keeps heating at the last non-zero power received,
+    // whatever is received after it.
+    void setHeaterStuck(bool stuck) { heaterStuck_ = stuck; }
+    bool heaterStuck() const { return heaterStuck_; }
+    // The power the kiln is heated with.
+    int heatingPower() const { return heaterStuck_ ? lastNonZeroPower_ : power_; }
 
 private:
     std::optional<QByteArray> readRegister(const QByteArray& request);
@@ -58,6 +65,8 @@ private:
     Random& random_;
     Memory ram_{kRamSize, '\0'};
     int power_ = 0;
+    int lastNonZeroPower_ = 0;
+    bool heaterStuck_ = false;
     int outputA_ = 0;
     int outputB_ = 0;
     int ticks_ = 0;

@@ -117,7 +117,7 @@ void Emulator::sendTick()
 void Emulator::stepKiln()
 {
     const double seconds = sinceModelStep_.restart() / 1000.0;
-    kiln_.advance(seconds, controller_.power());
+    kiln_.advance(seconds, controller_.heatingPower());
 }
 
 bool Emulator::silent() const { return !silentUntil_.hasExpired(); }
@@ -126,5 +126,5 @@ void Emulator::printStatus() const
 {
     PrintLine("power " + QString::number(controller_.power()) + " %  A " + QString::number(controller_.outputA()) +
               "  B " + QString::number(controller_.outputB()) + "  chamber " +
-              QString::number(kiln_.chamberTemp(), 'f', 1) + " °C");
+              QString::number(kiln_.chamberTemp(), 'f', 1) + " °C" + (controller_.heaterStuck() ? "  heater stuck" : ""));
 }

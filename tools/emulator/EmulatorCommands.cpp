@@ -76,6 +76,16 @@ std::vector<ConsoleCommand> Emulator::commands()
              controller_.setMainsHz(*hz);
              return ok();
          }},
+        {"stuck", "", "the heater sticks on: it keeps heating at the last non-zero power received",
+         [this](const QString&) {
+             controller_.setHeaterStuck(true);
+             return ok();
+         }},
+        {"unstick", "", "the heater follows the power received again",
+         [this](const QString&) {
+             controller_.setHeaterStuck(false);
+             return ok();
+         }},
         {"silent", "S", "no replies and no ticks for S seconds; requests are still acted on",
          [this](const QString& argument) {
              const std::optional<double> seconds = decimalIn(argument, 0, 86400);
@@ -130,6 +140,8 @@ QStringList Emulator::stateLines() const
     return {
         "power " + QString::number(controller_.power()) + " %  output A " + QString::number(controller_.outputA()) +
             "  output B " + QString::number(controller_.outputB()),
+        "heater " + (controller_.heaterStuck() ? "stuck, heating at " + QString::number(controller_.heatingPower()) + " %"
+                                               : QString("follows the power")),
         "chamber " + oneDecimal(kiln_.chamberTemp()) + " °C  heater " + oneDecimal(kiln_.heaterTemp()) +
             " °C  ambient " + oneDecimal(kiln_.ambient()) + " °C",
         "channels " + channels.join(' ') + "  broken " + (broken.isEmpty() ? QString("none") : broken.join(',')),
