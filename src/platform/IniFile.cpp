@@ -54,7 +54,8 @@ QString IniFile::quoted(const QString& value) const
 {
     if (quoting_ == Quoting::None || value.isEmpty())
         return value;
-    const bool blankEdge = value.startsWith(' ') || value.endsWith(' ');
+    // Any white space the reader trims counts: a tab or a no-break space at an edge too.
+    const bool blankEdge = value.front().isSpace() || value.back().isSpace();
     const bool quoteEdges = value.size() >= 2 && value.startsWith('"') && value.endsWith('"');
     const bool singleQuote = value == "\"";
     if (blankEdge || quoteEdges || singleQuote)

@@ -44,6 +44,15 @@ TEST(IniFile, KeepsOrderUnknownKeysAndQuotesBlankEdges)
     back.loadFromText(ini.toText());
     EXPECT_EQ(back.readString("TForm1", "Keep", ""), "\"q\"");
     EXPECT_EQ(back.readString("TForm1", "Sound1", ""), " ");
+
+    // Any white space the reader would trim is kept by quotes: a tab, a no-break space.
+    for (const QString& value : {QString("\tA"), QString("B\t"), QString(QChar(0xA0)), QString("C") + QChar(0x2003)}) {
+        IniFile one(IniFile::Quoting::Program);
+        one.writeString("TForm1", "Out1", value);
+        IniFile read(IniFile::Quoting::Program);
+        read.loadFromText(one.toText());
+        EXPECT_EQ(read.readString("TForm1", "Out1", "missing"), value) << value.toStdString();
+    }
 }
 
 TEST(IniFile, NumbersAndBooleans)
