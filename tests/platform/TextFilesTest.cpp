@@ -72,6 +72,17 @@ TEST(IniFile, NumbersAndBooleans)
     } catch (const std::runtime_error& e) {
         EXPECT_TRUE(QString(e.what()).contains("'1.5'"));
     }
+    // A control character of a damaged file is shown, not taken for the end of the text.
+    ini.loadFromText(QString("[TForm1]\nZ=1") + QChar(0) + "\x1B\n");
+    for (const bool boolean : {false, true}) {
+        try {
+            boolean ? (void)ini.readBool("TForm1", "Z", false) : (void)ini.readInteger("TForm1", "Z", 0);
+            ADD_FAILURE() << "no error";
+        } catch (const std::runtime_error& e) {
+            EXPECT_TRUE(QString(e.what()).startsWith("'1\\x00\\x1B' is not a valid ")) << e.what();
+            EXPECT_TRUE(QString(e.what()).endsWith(" (key Z)")) << e.what();
+        }
+    }
 }
 
 TEST(IniFile, FirstOccurrenceOfANameWinsInAnyCase)
