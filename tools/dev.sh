@@ -6,12 +6,16 @@
 #   tools/dev.sh build   install what is missing and build
 #   tools/dev.sh bench   build and run the benchmarks
 #   tools/dev.sh emulate install, build, start the controller emulator and the program connected to it
+#   tools/dev.sh test-asan  install what is missing, build with AddressSanitizer and
+#                        UndefinedBehaviorSanitizer into build-asan/ and run the whole suite once
+#   tools/dev.sh fuzz [S] install what is missing and run every fuzz target for S seconds (60)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 BUILD_DIR=${BUILD_DIR:-build}
 PACKAGES="build-essential cmake qt6-base-dev qt6-serialport-dev qt6-multimedia-dev libqcustomplot-dev
-          libgif-dev googletest libgtest-dev libbenchmark-dev xvfb xauth ccache locales"
+          libgif-dev googletest libgtest-dev libbenchmark-dev xvfb xauth ccache locales
+          clang libclang-rt-14-dev"
 
 install_missing() {
     local missing=()
@@ -76,6 +80,18 @@ run_tests() {
     fi
 }
 
+# The suite once, in the C locale, built with the sanitizers (the emulator the tests start too).
+# Any report ends the test that made it, with its stack.
+run_sanitized_tests() {
+    local dir=build-asan
+    BUILD_DIR=$dir build -DFORNAXEL_SANITIZE=ON
+    cd "$dir"
+    LANG=C LC_ALL=C QT_QPA_PLATFORM=offscreen \
+    ASAN_OPTIONS=halt_on_error=1:abort_on_error=1:detect_leaks=1:print_stacktrace=1 \
+    UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
+        ctest --output-on-failure --timeout 900
+}
+
 # The program in controller mode on the emulator's pseudo-terminal. The program gets a folder
 # of its own (build/Fornaxel-emulator), so the simulator settings of build/Fornaxel stay as they
 # are; the terminal becomes the emulator's console for fault commands.
@@ -120,6 +136,14 @@ build)
     install_missing
     build
     ;;
+test-asan)
+    install_missing
+    run_sanitized_tests
+    ;;
+fuzz)
+    install_missing
+    exec bash tools/fuzz.sh "${@:2}"
+    ;;
 bench)
     install_missing
     build -DFORNAXEL_BENCH=ON
@@ -131,7 +155,7 @@ bench)
     BUILD_DIR="$BUILD_DIR" bash bench/startup.sh
     ;;
 *)
-    echo "usage: tools/dev.sh run|test|build|bench|emulate" >&2
+    echo "usage: tools/dev.sh run|test|test-asan|fuzz|build|bench|emulate" >&2
     exit 2
     ;;
 esac

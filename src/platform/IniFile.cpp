@@ -5,6 +5,24 @@
 #include <stdexcept>
 #include <utility>
 
+namespace {
+
+// A value as an error text quotes it: control characters as \xNN, so that a NUL byte of a
+// damaged file does not cut the text short before the key it names.
+QString shown(const QString& value)
+{
+    QString out;
+    for (const QChar c : value) {
+        if (c.unicode() < 0x20 || c.unicode() == 0x7F)
+            out += "\\x" + QString::number(c.unicode(), 16).rightJustified(2, '0').toUpper();
+        else
+            out += c;
+    }
+    return out;
+}
+
+}  // namespace
+
 IniFile::IniFile(Quoting quoting) : quoting_(quoting) {}
 
 bool IniFile::load(const QString& path)
@@ -54,7 +72,8 @@ QString IniFile::quoted(const QString& value) const
 {
     if (quoting_ == Quoting::None || value.isEmpty())
         return value;
-    const bool blankEdge = value.startsWith(' ') || value.endsWith(' ');
+    // Any white space the reader trims counts: a tab or a no-break space at an edge too.
+    const bool blankEdge = value.front().isSpace() || value.back().isSpace();
     const bool quoteEdges = value.size() >= 2 && value.startsWith('"') && value.endsWith('"');
     const bool singleQuote = value == "\"";
     if (blankEdge || quoteEdges || singleQuote)
@@ -175,7 +194,8 @@ int IniFile::readInteger(const QString& section, const QString& key, int fallbac
         return 0;
     int v = 0;
     if (!Numbers::parseWhole(l->value, v))
-        throw std::runtime_error(QString("'%1' is not a valid whole number (key %2)").arg(l->value, key).toStdString());
+        throw std::runtime_error(
+            QString("'%1' is not a valid whole number (key %2)").arg(shown(l->value), key).toStdString());
     return v;
 }
 
@@ -196,7 +216,8 @@ bool IniFile::readBool(const QString& section, const QString& key, bool fallback
         return false;
     int n = 0;
     if (!Numbers::parseWhole(v, n))
-        throw std::runtime_error(QString("'%1' is not a valid boolean value (key %2)").arg(l->value, key).toStdString());
+        throw std::runtime_error(
+            QString("'%1' is not a valid boolean value (key %2)").arg(shown(l->value), key).toStdString());
     return n != 0;
 }
 

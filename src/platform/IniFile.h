@@ -12,7 +12,7 @@ class IniFile {
 public:
     enum class Quoting {
         None,      // values written as they are
-        Program,   // values beginning or ending with a blank, or quoted, are written in quotes
+        Program,   // values beginning or ending with white space, or quoted, are written in quotes
     };
 
     explicit IniFile(Quoting quoting = Quoting::None);

@@ -7,6 +7,7 @@
 #include <QGroupBox>
 #include <QHash>
 #include <QLabel>
+#include <QSet>
 #include <QTabWidget>
 
 namespace {
@@ -45,9 +46,14 @@ void ApplyCaptionEntries(QWidget* root, const MessageTable& texts)
     for (QWidget* w : root->findChildren<QWidget*>())
         if (!w->objectName().isEmpty() && !byName.contains(w->objectName().toLower()))
             byName.insert(w->objectName().toLower(), w);
+    // A control's first entry gives its caption: later lines of the same name change nothing.
+    QSet<const QWidget*> captioned;
     for (const QString& line : texts.lines()) {
         const QString name = MessageTable::lineName(line);
-        if (QWidget* w = byName.value(name.toLower()))
+        QWidget* w = byName.value(name.toLower());
+        if (w && !captioned.contains(w)) {
+            captioned.insert(w);
             caption(w, texts.LS(name));
+        }
     }
 }

@@ -23,18 +23,26 @@ void MessageTable::LoadLng(const QString& name)
     if (!TextCodec::readFile(path, text, nullptr, &error))
         throw std::runtime_error(QString("Cannot open the language file %1: %2").arg(path, error).toStdString());
     lines_ = TextCodec::splitLines(text);
+    first_.clear();
+    for (qsizetype i = 0; i < lines_.size(); ++i) {
+        const qsizetype eq = lines_[i].indexOf('=');
+        if (eq < 0)
+            continue;
+        const QString name = lines_[i].left(eq).toCaseFolded();
+        if (!first_.contains(name))  // the first line of a name wins
+            first_.insert(name, i);
+    }
 }
 
 QString MessageTable::LS(const QString& key) const
 {
-    for (const QString& line : lines_) {
-        const int eq = line.indexOf('=');
-        if (eq < 0 || line.left(eq).compare(key, Qt::CaseInsensitive) != 0)
-            continue;
-        const QString value = line.mid(eq + 1);
-        QString text = value.size() < 2 ? QString() : value.mid(1, value.size() - 2);
-        text.replace('\\', "\r\n");
-        return text;
-    }
-    return "?? " + key + " ??";
+    // Case folding is what a comparison without regard to case applies.
+    const auto it = first_.constFind(key.toCaseFolded());
+    if (it == first_.cend())
+        return "?? " + key + " ??";
+    const QString& line = lines_[*it];
+    const QString value = line.mid(line.indexOf('=') + 1);
+    QString text = value.size() < 2 ? QString() : value.mid(1, value.size() - 2);
+    text.replace('\\', "\r\n");
+    return text;
 }

@@ -1,6 +1,7 @@
 #pragma once
 #include "Texts.h"
 
+#include <QHash>
 #include <QStringList>
 
 // The message table: the lines of the chosen language file, in file order, looked up by the
@@ -12,7 +13,11 @@ public:
     void setFolder(const QString& folder) { folder_ = folder; }
 
     // Creates the empty table.
-    void LangInit() { lines_.clear(); }
+    void LangInit()
+    {
+        lines_.clear();
+        first_.clear();
+    }
     // Reads the language file of `name` ("English" reads English.lng in the program folder;
     // a name that already contains ".lng" is used as given). Throws std::runtime_error when
     // the file cannot be opened, leaving the previous table in force.
@@ -27,4 +32,7 @@ public:
 private:
     QString folder_;
     QStringList lines_;
+    // The case-folded name of a line -> the position of its first line, so that a lookup
+    // costs the same in a file of any length.
+    QHash<QString, qsizetype> first_;
 };

@@ -12,6 +12,7 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QTabWidget>
+#include <algorithm>
 
 namespace {
 
@@ -101,7 +102,10 @@ void TForm1::showVisibleTab(int n)
 void TForm1::restoreWindowPlacement()
 {
     const std::vector<int> rect = fourNumbers(settings.readString(kSection, "NormPos", QString()));
-    if (!rect.empty() && rect[2] > rect[0] && rect[3] > rect[1]) {
+    // Edges beyond the largest widget Qt can have belong to no window (and their width would
+    // not even fit an int).
+    const auto onAScreen = [](int edge) { return edge >= -QWIDGETSIZE_MAX && edge <= QWIDGETSIZE_MAX; };
+    if (!rect.empty() && std::all_of(rect.begin(), rect.end(), onAScreen) && rect[2] > rect[0] && rect[3] > rect[1]) {
         QRect normal(QPoint(rect[0], rect[1]), QPoint(rect[2] - 1, rect[3] - 1));
         normal.setSize(normal.size().expandedTo(minimumSize()));
         // A window stored on a screen that is gone comes back onto the one there is.

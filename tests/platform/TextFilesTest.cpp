@@ -44,6 +44,15 @@ TEST(IniFile, KeepsOrderUnknownKeysAndQuotesBlankEdges)
     back.loadFromText(ini.toText());
     EXPECT_EQ(back.readString("TForm1", "Keep", ""), "\"q\"");
     EXPECT_EQ(back.readString("TForm1", "Sound1", ""), " ");
+
+    // Any white space the reader would trim is kept by quotes: a tab, a no-break space.
+    for (const QString& value : {QString("\tA"), QString("B\t"), QString(QChar(0xA0)), QString("C") + QChar(0x2003)}) {
+        IniFile one(IniFile::Quoting::Program);
+        one.writeString("TForm1", "Out1", value);
+        IniFile read(IniFile::Quoting::Program);
+        read.loadFromText(one.toText());
+        EXPECT_EQ(read.readString("TForm1", "Out1", "missing"), value) << value.toStdString();
+    }
 }
 
 TEST(IniFile, NumbersAndBooleans)
@@ -62,6 +71,17 @@ TEST(IniFile, NumbersAndBooleans)
         ini.readInteger("TForm1", "C", 0);
     } catch (const std::runtime_error& e) {
         EXPECT_TRUE(QString(e.what()).contains("'1.5'"));
+    }
+    // A control character of a damaged file is shown, not taken for the end of the text.
+    ini.loadFromText(QString("[TForm1]\nZ=1") + QChar(0) + "\x1B\n");
+    for (const bool boolean : {false, true}) {
+        try {
+            boolean ? (void)ini.readBool("TForm1", "Z", false) : (void)ini.readInteger("TForm1", "Z", 0);
+            ADD_FAILURE() << "no error";
+        } catch (const std::runtime_error& e) {
+            EXPECT_TRUE(QString(e.what()).startsWith("'1\\x00\\x1B' is not a valid ")) << e.what();
+            EXPECT_TRUE(QString(e.what()).endsWith(" (key Z)")) << e.what();
+        }
     }
 }
 

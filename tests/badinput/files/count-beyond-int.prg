@@ -1,0 +1,3 @@
+[TForm1]
+FormVersion=0
+Count=99999999999

@@ -1,0 +1,10 @@
+[TForm1]
+FormVersion=0
+Scale=°Re
+Count=3
+Temp1=1e308
+Time1=2147483647
+Temp2=1e999
+Time2=-2147483648
+Temp3=-1e308
+Time3=2147483648
