@@ -88,7 +88,7 @@ run_sanitized_tests() {
     cd "$dir"
     LANG=C LC_ALL=C QT_QPA_PLATFORM=offscreen \
     ASAN_OPTIONS=halt_on_error=1:abort_on_error=1:detect_leaks=1:print_stacktrace=1 \
-    UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
+    UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 LSAN_OPTIONS=suppressions=$PWD/../tools/lsan.supp \
         ctest --output-on-failure --timeout 900
 }
 
