@@ -1,5 +1,6 @@
-// Chart hot paths: one control cycle's points with an empty and with a day-long chart, the
-// redraw of a day-long chart, and the regulator preview of a 10-hour program.
+// Chart hot paths: one control cycle's points with an empty, a day-long and a week-long chart,
+// the redraw of a day-long and of a week-long chart, the switch to elapsed time on a week, and
+// the regulator preview of a 10-hour program.
 #include "DateTime.h"
 #include "Previews.h"
 #include "ProgramTable.h"
@@ -17,6 +18,7 @@
 namespace {
 
 constexpr int kDayOfCycles = 43200;  // 24 h at one point every 2 s
+constexpr int kWeekOfCycles = 7 * kDayOfCycles;  // the longest recording without Clear
 constexpr double kT0 = 45366.25;     // a morning in March 2024
 
 // Shown, so the plot's viewport and paint buffers have the window's size.
@@ -83,10 +85,16 @@ struct LiveChart {
             chart.AddLineMark(state.CycleTime, state.Temps.TX(state.TargetTemp), QString::number(cycles / 3600 + 1));
         ++cycles;
     }
-    void fillDay()
+    void fill(long long upTo)
     {
-        while (cycles < kDayOfCycles)
+        while (cycles < upTo)
             cycle();
+    }
+    void fillDay() { fill(kDayOfCycles); }
+    void showAllSeries()
+    {
+        for (int s = 0; s < TemperatureChart::kSeriesCount; ++s)
+            chart.SetSeriesVisible(s, true);
     }
 };
 
@@ -112,8 +120,7 @@ void BM_Replot24h(benchmark::State& st)
 {
     LiveChart live;
     if (st.range(0) == 1)
-        for (int s = 0; s < TemperatureChart::kSeriesCount; ++s)
-            live.chart.SetSeriesVisible(s, true);
+        live.showAllSeries();
     live.fillDay();
     for (auto _ : st)
         live.chart.Redraw();
@@ -121,6 +128,61 @@ void BM_Replot24h(benchmark::State& st)
     st.counters["points"] = double(live.chart.pointCount(0)) * TemperatureChart::kSeriesCount;
 }
 BENCHMARK(BM_Replot24h)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+// A week of chart (17 x 302 400 points) with every series shown: one redraw, one cycle's
+// points, and a switch between clock time and elapsed time.
+struct WeekChart {
+    LiveChart live;
+    WeekChart()
+    {
+        live.showAllSeries();
+        live.fill(kWeekOfCycles);
+    }
+};
+WeekChart& weekChart()
+{
+    static WeekChart week;
+    return week;
+}
+
+void BM_Replot7d(benchmark::State& st)
+{
+    WeekChart& week = weekChart();
+    for (auto _ : st)
+        week.live.chart.Redraw();
+    st.counters["points"] = double(week.live.chart.pointCount(0)) * TemperatureChart::kSeriesCount;
+}
+BENCHMARK(BM_Replot7d)->Unit(benchmark::kMillisecond);
+
+// As the window does it: a new cycle's points, then the redraw that shows them.
+void BM_CycleAndReplot7d(benchmark::State& st)
+{
+    WeekChart& week = weekChart();
+    for (auto _ : st) {
+        week.live.cycle();
+        week.live.chart.Redraw();
+    }
+}
+BENCHMARK(BM_CycleAndReplot7d)->Unit(benchmark::kMillisecond);
+
+void BM_DrawGraph_After7d(benchmark::State& st)
+{
+    WeekChart& week = weekChart();
+    for (auto _ : st)
+        week.live.cycle();
+}
+BENCHMARK(BM_DrawGraph_After7d)->Iterations(5000)->Repetitions(5)->ReportAggregatesOnly(true)->Unit(benchmark::kMicrosecond);
+
+void BM_RealTimeClick7d(benchmark::State& st)
+{
+    WeekChart& week = weekChart();
+    for (auto _ : st) {
+        week.live.realTime.setChecked(!week.live.realTime.isChecked());
+        week.live.chart.RealTimeClick();
+    }
+    week.live.realTime.setChecked(true);
+}
+BENCHMARK(BM_RealTimeClick7d)->Unit(benchmark::kMillisecond);
 
 struct KilnTab {
     KilnState state;

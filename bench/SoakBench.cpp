@@ -2,9 +2,9 @@
 // cycle, with the chart recording throughout. Reports the resident memory growth against the
 // chart's points, and the cycle's cost over the first and the last cycles.
 //   fornaxel_soak [CYCLES]   (default 302400: seven days of 2-s cycles)
-// With 100000 cycles or more it exits 1 when the end cost exceeds 1.25 x the start cost, or
-// when the memory grows by more than the chart's points account for (a generous 256 bytes a
-// point, plus 8 MiB of slack for the allocator). A short run, e.g. `fornaxel_soak 3000` in the
+// With 100000 cycles or more it exits 1 when the end cost exceeds 1.05 x the start cost, when
+// the memory grows by more than the chart's points account for (a generous 64 bytes a point,
+// plus 8 MiB of slack for the allocator), or when the resident memory ends above 150 MB. A short run, e.g. `fornaxel_soak 3000` in the
 // sanitizer build, only reports; LeakSanitizer judges it at exit.
 #include "TForm1.h"
 
@@ -125,11 +125,14 @@ int main(int argc, char** argv)
     const bool judged = cycles >= 100000;
     if (!judged)
         std::printf("short run: figures only\n");
-    const bool costOk = !judged || costEnd.cycleUs <= 1.25 * costStart.cycleUs;
-    const bool memoryOk = !judged || growthBytes <= 256L * points + 8L * 1024 * 1024;
+    const bool costOk = !judged || costEnd.cycleUs <= 1.05 * costStart.cycleUs;
+    const bool memoryOk = !judged || growthBytes <= 64L * points + 8L * 1024 * 1024;
+    const bool residentOk = !judged || rssEnd * 1024.0 <= 150e6;
     if (!costOk)
-        std::printf("FAIL: the cycle costs more than 1.25 x its start cost\n");
+        std::printf("FAIL: the cycle costs more than 1.05 x its start cost\n");
     if (!memoryOk)
         std::printf("FAIL: the memory grows by more than the chart's points account for\n");
-    return costOk && memoryOk ? 0 : 1;
+    if (!residentOk)
+        std::printf("FAIL: more than 150 MB resident at the end\n");
+    return costOk && memoryOk && residentOk ? 0 : 1;
 }

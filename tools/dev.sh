@@ -153,6 +153,8 @@ bench)
         QT_QPA_PLATFORM=offscreen "$b"
     done
     BUILD_DIR="$BUILD_DIR" bash bench/startup.sh
+    BUILD_DIR="$BUILD_DIR" bash bench/firing.sh
+    QT_QPA_PLATFORM=offscreen "$BUILD_DIR/bench/fornaxel_soak"
     ;;
 *)
     echo "usage: tools/dev.sh run|test|test-asan|fuzz|build|bench|emulate" >&2

@@ -1,4 +1,5 @@
 #pragma once
+#include "ChartRecord.h"
 #include "KilnState.h"
 #include "Services.h"
 
@@ -13,6 +14,7 @@
 #include <vector>
 
 class QCPGraph;
+class QCPGraphData;
 class QCPItemLine;
 class QCPItemText;
 class QCheckBox;
@@ -58,7 +60,7 @@ public:
     void CheckBox6Click(QCheckBox* sender);
     // Shared click handler of the colour panels.
     void Panel15Click(Panel* sender);
-    // Relabels the points of series 0..14 after RealTime changed.
+    // Series 0..14 relabelled after RealTime changed: their labels follow it, the axis is redrawn.
     void RealTimeClick();
 
     // Gives the series belonging to the panel's switch the panel's colour (also used when
@@ -106,6 +108,7 @@ private:
 
     void setUpChart();
     void addPoint(int series, double x, double y);
+    void refreshDrawing();
     int insertionIndex(int series, double x) const;
     Extremes shownExtremes(bool withRange) const;
     void updateRange(double x, const QString& label);
@@ -120,7 +123,9 @@ private:
     QPointer<QCustomPlot> plot_;
     std::array<QCPGraph*, kSeriesCount> graphs_{};
     std::array<Extremes, kSeriesCount> extremes_{};
-    QStringList dataLabels_;  // shared by series 0..14: they always hold the same x values
+    ChartRecord record_;        // series 0..14, whole
+    std::array<bool, kDataSeries> drawingStale_{};  // a graph lags behind the record until redrawn
+    QVector<QCPGraphData> drawingBuffer_;
     QStringList rangeLabels_;
     QStringList markLabels_;
     std::vector<Mark> marks_;

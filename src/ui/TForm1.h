@@ -27,6 +27,7 @@
 #include "ServiceCommands.h"
 #include "Simulator.h"
 #include "SleepInhibitor.h"
+#include "CyclePacer.h"
 #include "StuckHeaterWatch.h"
 #include "TForm2.h"
 #include "TemperatureChart.h"
@@ -414,6 +415,7 @@ public:
     std::unique_ptr<Guardian> guardian;
     std::unique_ptr<KeepAwake> keepAwake;
     std::unique_ptr<StuckHeaterWatch> heaterWatch;
+    CyclePacer cyclePacer;
 
     // ---- Start-up and close ----
     void FormCreate();

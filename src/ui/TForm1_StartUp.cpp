@@ -70,6 +70,7 @@ void TForm1::FormStorage1RestorePlacement()
     if (state.simulated()) {
         HardwareTimer->setInterval(timing.HardwareInterval);
         InterfaceTimer->setInterval(timing.InterfaceInterval);
+        cyclePacer.setInterval(SimulatorTiming::kControllerInterfaceMs / 1000.0 / timing.SimSpeed);
     } else {
         HardwareTimer->setInterval(SimulatorTiming::kControllerHardwareMs);
         InterfaceTimer->setInterval(SimulatorTiming::kControllerInterfaceMs);
@@ -156,7 +157,16 @@ void TForm1::LangCorr()
 
 void TForm1::PlaySound(int n) { sounds->PlaySound(n); }
 
-void TForm1::InterfaceTimerTimer() { guardedCall([&] { cycle->WorkInterface(); }); }
+// The simulator runs the cycles its speed asks for, a late tick included; the controller's
+// cycle is the tick.
+void TForm1::InterfaceTimerTimer()
+{
+    guardedCall([&] {
+        const int cycles = state.simulated() ? cyclePacer.due(services_.clock.monotonicSeconds()) : 1;
+        for (int k = 0; k < cycles && (k == 0 || (state.simulated() && InterfaceTimer->isActive())); ++k)
+            cycle->WorkInterface();
+    });
+}
 void TForm1::FlashTimerTimer() { guardedCall([&] { faults->FlashTimerTimer(); }); }
 void TForm1::BreakTimerTimer() { guardedCall([&] { faults->BreakTimerTimer(); }); }
 void TForm1::ShutDownTimerTimer() { guardedCall([&] { faults->ShutDownTimerTimer(); }); }
