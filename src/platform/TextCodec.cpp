@@ -89,7 +89,15 @@ bool readFile(const QString& path, QString& text, TextEncoding* detected, QStrin
             *error = f.errorString();
         return false;
     }
-    text = decode(f.readAll(), detected);
+    // A device or a runaway file (a program path pointing at /dev/zero) must not take the
+    // program's memory: every file it reads is far smaller.
+    const QByteArray bytes = f.read(kMaxFileBytes + 1);
+    if (bytes.size() > kMaxFileBytes) {
+        if (error)
+            *error = QString("the file is larger than %1 MiB").arg(kMaxFileBytes / (1024 * 1024));
+        return false;
+    }
+    text = decode(bytes, detected);
     return true;
 }
 

@@ -18,7 +18,10 @@ QByteArray encode(const QString& text, TextEncoding preferred = TextEncoding::Wi
 
 bool hasBom(TextEncoding e);
 
-// Reads a whole text file. Returns false (and leaves `text` empty) when it cannot be opened.
+constexpr qint64 kMaxFileBytes = 64LL * 1024 * 1024;
+
+// Reads a whole text file. Returns false (and leaves `text` empty) when it cannot be opened
+// or holds more than kMaxFileBytes.
 bool readFile(const QString& path, QString& text, TextEncoding* detected = nullptr, QString* error = nullptr);
 
 // Replaces a file atomically with the given bytes: a crash mid-write leaves the old file or

@@ -21,6 +21,14 @@ TEST(TextCodec, DetectsBomUtf8AndWindows1251)
     EXPECT_EQ(TextCodec::encode("a", TextEncoding::Utf8Bom), QByteArray("\xEF\xBB\xBF" "a"));
 }
 
+TEST(TextCodec, RefusesAFileWithoutEnd)
+{
+    QString text = "old", error;
+    EXPECT_FALSE(TextCodec::readFile("/dev/zero", text, nullptr, &error));
+    EXPECT_TRUE(text.isEmpty());
+    EXPECT_EQ(error, "the file is larger than 64 MiB");
+}
+
 TEST(TextCodec, AtomicWriteReportsAMissingFolder)
 {
     QTemporaryDir dir;
