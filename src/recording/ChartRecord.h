@@ -2,6 +2,7 @@
 #include <QVector>
 #include <deque>
 #include <span>
+#include <span>
 #include <vector>
 
 class QCPGraphData;
