@@ -21,6 +21,7 @@ struct ConeChoice {
 struct ProgramStep {
     double temp = 0;  // °C; 0 ends the program
     int minutes = 0;
+    bool operator==(const ProgramStep&) const = default;
 };
 
 // A firing to a pyrometric cone as lines of the program table. Up to 600 °C, where water and
