@@ -97,6 +97,7 @@ void ConeDialog::buildControls()
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
+    layout->addSpacing(6);
     layout->addWidget(summary);
     layout->addWidget(error);
     layout->addStretch();
