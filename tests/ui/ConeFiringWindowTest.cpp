@@ -13,7 +13,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
-#include <QTabWidget>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -45,12 +44,6 @@ TEST(ConeFiring, AConeAboveTheKilnsMaximumCannotBeStarted)
                                                          ", ?? ConeSpeedMedium ??.prg"))
             << form.editor->ChartTitle().toStdString();
     }
-    // Start refused even when pressed: the program page comes forward instead.
-    form.ConeProgramChosen(ConeChoice{*table.find("6"), ConeSpeed::Medium});
-    form.PageControl1->setCurrentWidget(form.TabWork);
-    form.executor->StartButtonClick();
-    EXPECT_EQ(form.state.ProgState, Stopped);
-    EXPECT_EQ(form.PageControl1->currentWidget(), form.TabEditProgram);
 }
 
 TEST(ConeFiring, DialogTakesTheChoicesInTheDisplayScaleOrSaysWhyItCannot)
