@@ -2,6 +2,8 @@
 
 #include "TimeAxisTicker.h"
 
+#include "ConeProgram.h"
+
 #include "DateTime.h"
 #include "Numbers.h"
 #include "ProgramTable.h"
@@ -210,6 +212,26 @@ void ProgramEditor::KProgClearClick()
 {
     if (!dialogs_.askYesNo(texts_.LS("MBWarning"), texts_.LS("MBClearKilningProgram")))
         return;
+    clearTable();
+    nameProgram(state_.AppFolder + "/Prog/NewProg.prg");
+}
+
+void ProgramEditor::EnterProgram(const std::vector<ProgramStep>& lines, const QString& title)
+{
+    clearTable();
+    StringGrid* grid = view_.Prog;
+    const int count = std::min<int>(int(lines.size()), grid->rows() - ProgramTable::kHeaderRows);
+    for (int n = 1; n <= count; ++n) {
+        const ProgramStep& line = lines[n - 1];
+        grid->setCell(1, n + 1, Numbers::formatGeneral(state_.Temps.TX(line.temp)));
+        grid->setCell(2, n + 1, QString::number(line.minutes));
+    }
+    progChanged_ = true;
+    nameProgram(state_.AppFolder + "/Prog/" + title + ".prg");
+}
+
+void ProgramEditor::clearTable()
+{
     StringGrid* grid = view_.Prog;
     grid->setRows(kClearedRows);
     for (int r = ProgramTable::kHeaderRows; r < grid->rows(); ++r) {
@@ -218,7 +240,10 @@ void ProgramEditor::KProgClearClick()
         grid->setCell(3, r, " ");
         grid->setCell(4, r, " ");
     }
-    const QString name = state_.AppFolder + "/Prog/NewProg.prg";
+}
+
+void ProgramEditor::nameProgram(const QString& name)
+{
     if (SetProgFileName)
         SetProgFileName(name);
     ShowTitle();

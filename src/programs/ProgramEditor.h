@@ -15,6 +15,7 @@ class QCPTextElement;
 class QCustomPlot;
 class QLineEdit;
 class StringGrid;
+struct ProgramStep;
 
 // The controls the program editor drives.
 struct ProgramEditorView {
@@ -63,6 +64,12 @@ public:
 
     void KProgClearClick();
 
+    // Puts a made-up program into the table in place of the one there, as if typed: the
+    // lines in the display scale, every other line cleared, sounds and outputs off. The
+    // program is named `title`.prg in the program folder (not written), counts as changed
+    // and is redrawn.
+    void EnterProgram(const std::vector<ProgramStep>& lines, const QString& title);
+
     // The two header rows: the captions of "KProgramRow0" (one per line) and the units.
     void SetHeaderRows();
 
@@ -89,6 +96,9 @@ public:
 private:
     QString fileName() const { return ProgFileName ? ProgFileName() : QString(); }
     void clearSeries();
+    void clearTable();
+    // Gives the program its new file name, shows and logs it, and redraws.
+    void nameProgram(const QString& name);
     void drawSeries();
 
     KilnState& state_;

@@ -1,6 +1,7 @@
 #pragma once
 #include "AppServices.h"
 #include "ChannelSetup.h"
+#include "ConeProgram.h"
 #include "ControlCycle.h"
 #include "DataFiles.h"
 #include "EnergyMeter.h"
@@ -176,6 +177,7 @@ public:
     QPushButton* KProgLoad = nullptr;
     QPushButton* KProgSave = nullptr;
     QPushButton* KProgClear = nullptr;
+    QPushButton* KProgCone = nullptr;  // a program for a pyrometric cone
     QCustomPlot* Chart2 = nullptr;
 
     // ---- Kiln page ----
@@ -500,6 +502,13 @@ private:
     {
         guarded(services_.dialogs, std::forward<F>(f));
     }
+
+    // ---- Cone firing (TForm1_Cone.cpp) ----
+public:
+    // Opens the cone dialog over the window; what it chooses goes to ConeProgramChosen.
+    void KProgConeClick();
+    // Puts the program for `choice` into the program table.
+    void ConeProgramChosen(const ConeChoice& choice);
 
     // ---- Firing data files (TForm1_DataFiles.cpp) ----
 public:

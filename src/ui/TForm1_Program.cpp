@@ -59,9 +59,11 @@ void TForm1::buildProgramPage()
     UI_NEW(KProgLoad, QPushButton, "Загрузить");
     UI_NEW(KProgSave, QPushButton, "Сохранить");
     UI_NEW(KProgClear, QPushButton, "Очистить");
+    UI_NEW(KProgCone, QPushButton, "Конус…");
     buttons->addWidget(KProgLoad, 0, 0);
     buttons->addWidget(KProgSave, 0, 1);
-    buttons->addWidget(KProgClear, 1, 0, 1, 2);
+    buttons->addWidget(KProgClear, 1, 0);
+    buttons->addWidget(KProgCone, 1, 1);
     side->addWidget(Panel3);
 
     UI_NEW(Chart2, QCustomPlot);

@@ -232,6 +232,7 @@ void TForm1::connectProgramPage()
     connect(Prog, &StringGrid::mouseDown, this,
             [this](Qt::MouseButton b, int, int) { guardedCall([&] { editor->ProgMouseDown(b); }); });
     connect(KProgClear, &QPushButton::clicked, this, [this] { guardedCall([&] { editor->KProgClearClick(); }); });
+    connect(KProgCone, &QPushButton::clicked, this, [this] { guardedCall([&] { KProgConeClick(); }); });
     connect(KProgSave, &QPushButton::clicked, this, [this] { guardedCall([&] { programFile->KProgSaveClick(); }); });
     connect(KProgLoad, &QPushButton::clicked, this, [this] { guardedCall([&] { programFile->KProgLoadClick(); }); });
 }

@@ -1,5 +1,6 @@
 #include "ProgramEditor.h"
 
+#include "ConeProgram.h"
 #include "FakeTexts.h"
 #include "LocaleFacts.h"
 #include "ProgramTable.h"
@@ -393,6 +394,42 @@ TEST_F(EditorFixture, ClearingAsksThenEmptiesTheTable)
     editor.SetProgChanged(false);
     editor.KProgClearClick();
     EXPECT_FALSE(editor.ProgChanged());
+}
+
+TEST_F(EditorFixture, AnEnteredProgramReadsBackInEveryScaleAndSeparator)
+{
+    const std::vector<ProgramStep> lines = {{90, 84}, {90, 120}, {600, 348}, {1026.5, 151}, {1077, 40}, {0, 0}};
+    struct Case {
+        int scale;
+        QChar separator;
+    };
+    for (const Case& c : std::vector<Case>{{0, '.'}, {1, ','}, {2, ','}, {4, ','}}) {
+        SCOPED_TRACE(c.scale);
+        LocaleFacts facts;
+        facts.decimalSeparator = c.separator;
+        ScopedLocaleFacts separator{facts};
+        state.Temps.TempScale = c.scale;
+        state.AppFolder = "/opt/kiln";
+        line(1, "900", "60");
+        grid.setCell(3, 2, "5");
+        log.entries.clear();
+        editor.SetProgChanged(false);
+
+        editor.EnterProgram(lines, "Cone 04, medium");
+        const ProgramTable table(grid, state.Temps);
+        ASSERT_EQ(grid.rows(), ProgramEditor::kClearedRows);
+        for (int n = 1; n <= int(lines.size()); ++n) {
+            EXPECT_NEAR(table.LineTemp(n), lines[n - 1].temp, 1e-9) << n;
+            EXPECT_EQ(table.LineMinutes(n), lines[n - 1].minutes) << n;
+            EXPECT_EQ(table.LineSound(n), 0) << n;
+        }
+        EXPECT_EQ(table.LineTemp(int(lines.size())), 0.0);  // exactly: the executor ends there
+        EXPECT_EQ(fileName, "/opt/kiln/Prog/Cone 04, medium.prg");
+        EXPECT_EQ(editor.ChartTitle(), fileName);
+        EXPECT_EQ(log.entries, QStringList{"LogKilningProgram|" + fileName});
+        EXPECT_TRUE(editor.ProgChanged());
+        EXPECT_EQ(editor.Preview().size(), lines.size());  // the start point and every line up to the end
+    }
 }
 
 TEST_F(EditorFixture, HeaderRowsFollowLanguageAndScale)
