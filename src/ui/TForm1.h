@@ -8,6 +8,9 @@
 #include "EventSoundPlayer.h"
 #include "Executor.h"
 #include "FaultSupervisor.h"
+#include "FiringResume.h"
+#include "FiringStateFile.h"
+#include "FiringStateKeeper.h"
 #include "FrameLink.h"
 #include "Guard.h"
 #include "Guardian.h"
@@ -33,6 +36,7 @@
 
 #include <QMainWindow>
 #include <QString>
+#include <functional>
 #include <memory>
 
 class QCheckBox;
@@ -281,6 +285,9 @@ public:
     QCheckBox* ShutDownCrash = nullptr;
     QLabel* NormalShutdown = nullptr;
     QCheckBox* ShutDownNormal = nullptr;
+    QLabel* SDResumeLimit = nullptr;
+    QLineEdit* RESUME_LIMIT = nullptr;  // hours within which an interrupted firing is offered
+    QLabel* Hours1 = nullptr;
     QGroupBox* EventSounds = nullptr;
     QLineEdit* WAV1 = nullptr;
     QLineEdit* WAV2 = nullptr;
@@ -498,6 +505,21 @@ private:
     {
         guarded(services_.dialogs, std::forward<F>(f));
     }
+
+    // ---- Picking up an interrupted firing (TForm1_Resume.cpp) ----
+public:
+    std::unique_ptr<FiringStateFile> firingState;
+    std::unique_ptr<FiringStateKeeper> keeper;
+    std::unique_ptr<FiringResume> resume;
+    // A delayed start's date-time (0: none) and its restoring at start-up; empty while the
+    // program has no delayed start.
+    std::function<double()> scheduledStart;
+    std::function<void(double)> restoreScheduledStart;
+
+private:
+    void createResume();
+    void offerResume();
+    bool loadProgramToResume(const QString& path);
 
     // ---- Firing data files (TForm1_DataFiles.cpp) ----
 public:

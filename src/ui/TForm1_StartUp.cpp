@@ -33,6 +33,7 @@ void TForm1::FormCreate()
     if (!appFolderOverride_.isEmpty())
         state.AppFolder = appFolderOverride_;
     texts.setFolder(state.AppFolder);
+    firingState->setDataFolder(state.AppFolder + "/Data");
     settings.load(state.AppFolder + "/term.ini");
     texts.LangInit();
     link->Hard_init();
@@ -102,6 +103,7 @@ void TForm1::FormStorage1RestorePlacement()
     previews->DrawTestProgram();
     ovenFile->SetOvenChanged(false);
     SettingsApplied = true;
+    offerResume();
 }
 
 void TForm1::startTimers()
@@ -173,11 +175,41 @@ void TForm1::TLogTimerTimer()
             services_.dialogs.showError(QString::fromUtf8(e.what()));
     }
 }
-void TForm1::StartButtonClick() { guardedCall([&] { executor->StartButtonClick(); }); }
-void TForm1::StopButtonClick() { guardedCall([&] { executor->StopButtonClick(); }); }
-void TForm1::PauseButtonClick() { guardedCall([&] { executor->PauseButtonClick(); }); }
-void TForm1::PrevButtonClick() { guardedCall([&] { executor->PrevButtonClick(); }); }
-void TForm1::NextButtonClick() { guardedCall([&] { executor->NextButtonClick(); }); }
+void TForm1::StartButtonClick()
+{
+    guardedCall([&] {
+        executor->StartButtonClick();
+        keeper->Follow();
+    });
+}
+void TForm1::StopButtonClick()
+{
+    guardedCall([&] {
+        executor->StopButtonClick();
+        keeper->Follow();
+    });
+}
+void TForm1::PauseButtonClick()
+{
+    guardedCall([&] {
+        executor->PauseButtonClick();
+        keeper->Follow();
+    });
+}
+void TForm1::PrevButtonClick()
+{
+    guardedCall([&] {
+        executor->PrevButtonClick();
+        keeper->Follow();
+    });
+}
+void TForm1::NextButtonClick()
+{
+    guardedCall([&] {
+        executor->NextButtonClick();
+        keeper->Follow();
+    });
+}
 
 void TForm1::closeSequence()
 {
@@ -193,6 +225,7 @@ void TForm1::closeSequence()
     InterfaceTimer->stop();
     HardwareTimer->stop();
     leaveKilnSafe();
+    keeper->Forget();  // an orderly end: nothing to resume
     port->PortClose();
     log->TLogLS("LogCloseProgram", "");
     dataFiles->SaveAll();
