@@ -515,10 +515,11 @@ public:
     // program has no delayed start.
     std::function<double()> scheduledStart;
     std::function<void(double)> restoreScheduledStart;
+    // The last step of start-up: an interrupted firing is offered for resuming.
+    void OfferResume();
 
 private:
     void createResume();
-    void offerResume();
     bool loadProgramToResume(const QString& path);
 
     // ---- Firing data files (TForm1_DataFiles.cpp) ----

@@ -30,7 +30,7 @@ void TForm1::createResume()
                                             *program, *firingState, hooks);
 }
 
-void TForm1::offerResume()
+void TForm1::OfferResume()
 {
     resume->Offer(EditValue(RESUME_LIMIT, FiringResume::kDefaultLimitHours));
 }

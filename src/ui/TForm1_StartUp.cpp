@@ -103,7 +103,6 @@ void TForm1::FormStorage1RestorePlacement()
     previews->DrawTestProgram();
     ovenFile->SetOvenChanged(false);
     SettingsApplied = true;
-    offerResume();
 }
 
 void TForm1::startTimers()
@@ -120,6 +119,8 @@ void TForm1::showEvent(QShowEvent* e)
         return;
     restored_ = true;
     guardedCall([&] { FormStorage1RestorePlacement(); });
+    // Asked once the window is up, so the operator sees the kiln behind the question.
+    QTimer::singleShot(0, this, [this] { guardedCall([&] { OfferResume(); }); });
 }
 
 void TForm1::LangSet(const QString& name)

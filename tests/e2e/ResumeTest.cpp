@@ -96,6 +96,7 @@ TEST_F(Resume, AFiringInterruptedAtLine3ResumesThereOnTheNextStart)
     EXPECT_EQ(again->state.ProgState, Running);
     // On the ramp from 200 to 400 °C in 60 min, where its set point is the kiln temperature.
     const double t = again->state.kilnTemp();
+    EXPECT_NEAR(t, kept.modelChamberT, 1.5);  // the simulated kiln kept its heat
     EXPECT_NEAR(again->state.LineTime * 1440, (t - 200) / 200 * 60, 0.1);
     EXPECT_NEAR(again->state.TargetTemp, t, 0.2);
     EXPECT_TRUE(keysOf(*again).contains("LogResumeOnRamp"));
