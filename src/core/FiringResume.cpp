@@ -58,6 +58,11 @@ void FiringResume::Offer(double limitHours)
         record_.remove();
         return;
     }
+    if (state_.ProgImpossible) {  // what Start would refuse
+        log_.TLogLS("LogResumeImpossible", s.programFile);
+        record_.remove();
+        return;
+    }
     if (s.simulated && state_.simulated() && hooks_.RestoreModel)
         hooks_.RestoreModel(s.modelHeaterT, s.modelChamberT);
     const bool scheduled = s.scheduledStart > 0 && hooks_.RestoreScheduledStart;

@@ -108,42 +108,40 @@ TEST_F(Resume, AFiringInterruptedAtLine3ResumesThereOnTheNextStart)
 // and the record is gone, so that it is not offered again.
 TEST_F(Resume, WhatIsNotResumedIsLoggedAndDropped)
 {
-    FiringSnapshot s;
-    s.programFile = dir.path() + "/Prog/Prog1.prg";
-    s.line = 2;
-    s.state = Running;
-    s.savedAt = clock.now();
+    QDir().mkpath(dir.path() + "/Data");
+    QDir().mkpath(dir.path() + "/Prog");
+    writeBytes(dir.path() + "/Prog/Prog1.prg", "[TForm1]\r\nCount=2\r\nTemp1=500\r\nTime1=60\r\n");
+    writeBytes(dir.path() + "/Prog/Hot.prg", "[TForm1]\r\nCount=2\r\nTemp1=1500\r\nTime1=60\r\n");
     const struct {
         const char* name;
         double ageHours;
-        QByteArray file;  // empty: the snapshot above
+        const char* program;
+        QByteArray file;  // empty: a record of line 2 of that program
         bool answer;
         bool asked;
         const char* logKey;
-        bool setAside;
     } cases[] = {
-        {"stale", 2.01, {}, true, false, "LogResumeTooOld", false},
-        {"declined", 1.99, {}, false, true, "LogResumeDeclined", false},
-        {"corrupt", 0, "[Firing]\r\nProgram=x.prg\r\nState=1\r\nLine=1,5\r\n", true, false, "LogFiringStateBroken", true},
-        {"program gone", 0.5, "gone", true, true, "LogResumeNoProgram", false},
+        {"stale", 2.01, "Prog1.prg", {}, true, false, "LogResumeTooOld"},
+        {"declined", 1.99, "Prog1.prg", {}, false, true, "LogResumeDeclined"},
+        {"corrupt", 0, "", "[Firing]\r\nProgram=x.prg\r\nState=1\r\nLine=1,5\r\n", true, false, "LogFiringStateBroken"},
+        {"program gone", 0.5, "None.prg", {}, true, true, "LogResumeNoProgram"},
+        {"program above the kiln's maximum", 0.5, "Hot.prg", {}, true, true, "LogResumeImpossible"},
     };
-    QDir().mkpath(dir.path() + "/Data");
-    QDir().mkpath(dir.path() + "/Prog");
-    writeBytes(s.programFile, "[TForm1]\r\nCount=2\r\nTemp1=500\r\nTime1=60\r\n");
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        FiringSnapshot written = s;
-        written.savedAt = clock.now() - c.ageHours / 24;
-        if (c.file == "gone")
-            written.programFile = dir.path() + "/Prog/None.prg";
-        writeBytes(statePath(), c.file.isEmpty() || c.file == "gone" ? FiringStateFile::toText(written).toUtf8() : c.file);
+        FiringSnapshot s;
+        s.programFile = dir.path() + "/Prog/" + c.program;
+        s.line = 2;
+        s.state = Running;
+        s.savedAt = clock.now() - c.ageHours / 24;
+        writeBytes(statePath(), c.file.isEmpty() ? FiringStateFile::toText(s).toUtf8() : c.file);
         question.asked.clear();
         question.yesNoAnswer = c.answer;
         auto again = startAgain();
         EXPECT_EQ(resumeQuestions(), c.asked ? 1 : 0);
         EXPECT_TRUE(keysOf(*again).contains(c.logKey));
         EXPECT_FALSE(QFile::exists(statePath()));
-        EXPECT_EQ(QFile::exists(statePath() + FiringStateFile::kSetAsideSuffix), c.setAside);
+        EXPECT_EQ(QFile::exists(statePath() + FiringStateFile::kSetAsideSuffix), !c.file.isEmpty());
         again->InterfaceTimerTimer();
         EXPECT_EQ(again->state.ProgState, Stopped);
         EXPECT_EQ(again->state.Pid.Power, 0);
