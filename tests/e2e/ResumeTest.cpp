@@ -41,15 +41,6 @@ struct Resume : SimulatedKiln {
     int resumeQuestions() const { return int(question.asked.filter("yesno:").size()); }
 };
 
-QStringList keysOf(const TForm1& form)
-{
-    QStringList keys;
-    for (const QString& line : form.log->lines())
-        if (const int at = line.indexOf("?? "); at >= 0)
-            keys << line.mid(at + 3, line.indexOf(" ??", at) - at - 3);
-    return keys;
-}
-
 }  // namespace
 
 TEST_F(Resume, AFiringInterruptedAtLine3ResumesThereOnTheNextStart)
@@ -99,7 +90,7 @@ TEST_F(Resume, AFiringInterruptedAtLine3ResumesThereOnTheNextStart)
     EXPECT_NEAR(t, kept.modelChamberT, 1.5);  // the simulated kiln kept its heat
     EXPECT_NEAR(again->state.LineTime * 1440, (t - 200) / 200 * 60, 0.1);
     EXPECT_NEAR(again->state.TargetTemp, t, 0.2);
-    EXPECT_TRUE(keysOf(*again).contains("LogResumeOnRamp"));
+    EXPECT_TRUE(logKeys(*again).contains("LogResumeOnRamp"));
     EXPECT_TRUE(again->close());  // an orderly close leaves nothing to resume
     EXPECT_FALSE(QFile::exists(statePath()));
 }
@@ -139,7 +130,7 @@ TEST_F(Resume, WhatIsNotResumedIsLoggedAndDropped)
         question.yesNoAnswer = c.answer;
         auto again = startAgain();
         EXPECT_EQ(resumeQuestions(), c.asked ? 1 : 0);
-        EXPECT_TRUE(keysOf(*again).contains(c.logKey));
+        EXPECT_TRUE(logKeys(*again).contains(c.logKey));
         EXPECT_FALSE(QFile::exists(statePath()));
         EXPECT_EQ(QFile::exists(statePath() + FiringStateFile::kSetAsideSuffix), !c.file.isEmpty());
         again->InterfaceTimerTimer();
