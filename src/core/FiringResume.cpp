@@ -30,44 +30,67 @@ FiringResume::FiringResume(KilnState& state, const Clock& clock, const MessageSo
 {
 }
 
+// Each step that turns the record down logs why and removes it (a broken one is set aside),
+// so that it is not offered again.
 void FiringResume::Offer(double limitHours)
 {
     FiringSnapshot s;
+    if (readRecord(s) && young(s, limitHours) && accepted(s) && programLoaded(s))
+        takeUp(s);
+}
+
+bool FiringResume::readRecord(FiringSnapshot& s)
+{
     QString error;
-    switch (record_.read(s, error)) {
-    case FiringRecord::Found::None: return;
-    case FiringRecord::Found::Corrupt:
+    const FiringRecord::Found found = record_.read(s, error);
+    if (found == FiringRecord::Found::Corrupt) {
         log_.TLogLS("LogFiringStateBroken", error);
         record_.setAside();
-        return;
-    case FiringRecord::Found::Valid: break;
     }
+    return found == FiringRecord::Found::Valid;
+}
+
+bool FiringResume::young(const FiringSnapshot& s, double limitHours)
+{
     const double ageHours = (clock_.now() - s.savedAt) * 24;
-    if (!(ageHours < limitHours)) {
-        log_.TLogLS("LogResumeTooOld", Numbers::formatFixed(ageHours, 15, 1));
-        record_.remove();
-        return;
-    }
-    if (!dialogs_.askYesNo(texts_.LS("MBResumeFiring"), question(s))) {
-        log_.TLogLS("LogResumeDeclined", s.programFile);
-        record_.remove();
-        return;
-    }
+    if (ageHours < limitHours)
+        return true;
+    log_.TLogLS("LogResumeTooOld", Numbers::formatFixed(ageHours, 15, 1));
+    record_.remove();
+    return false;
+}
+
+bool FiringResume::accepted(const FiringSnapshot& s)
+{
+    if (dialogs_.askYesNo(texts_.LS("MBResumeFiring"), question(s)))
+        return true;
+    log_.TLogLS("LogResumeDeclined", s.programFile);
+    record_.remove();
+    return false;
+}
+
+bool FiringResume::programLoaded(const FiringSnapshot& s)
+{
     if (!hooks_.LoadProgram || !hooks_.LoadProgram(s.programFile)) {
         log_.TLogLS("LogResumeNoProgram", s.programFile);
         record_.remove();
-        return;
+        return false;
     }
     if (state_.ProgImpossible) {  // what Start would refuse
         log_.TLogLS("LogResumeImpossible", s.programFile);
         record_.remove();
-        return;
+        return false;
     }
+    return true;
+}
+
+// The program continues at the first kiln reading; the record stays until it is renewed.
+void FiringResume::takeUp(const FiringSnapshot& s)
+{
     if (s.simulated && state_.simulated() && hooks_.RestoreModel)
         hooks_.RestoreModel(s.modelHeaterT, s.modelChamberT);
-    const bool scheduled = s.scheduledStart > 0 && hooks_.RestoreScheduledStart;
-    if (scheduled)
-        hooks_.RestoreScheduledStart(s.scheduledStart);
+    const bool scheduled =
+        s.scheduledStart > 0 && hooks_.RestoreScheduledStart && hooks_.RestoreScheduledStart(s.scheduledStart);
     if (programActive(s.state))
         pending_ = s;
     else if (!scheduled)

@@ -33,7 +33,8 @@ struct FiringResumeHooks {
     // Loads the program file; false when there is none to load.
     std::function<bool(const QString& path)> LoadProgram;
     std::function<void(double heater, double chamber)> RestoreModel;
-    std::function<void(double at)> RestoreScheduledStart;
+    // False when the program keeps no delayed start.
+    std::function<bool(double at)> RestoreScheduledStart;
 };
 
 // At start-up, a firing that the last run left under way (the program ended without its
@@ -56,6 +57,11 @@ public:
     bool pending() const { return pending_.has_value(); }
 
 private:
+    bool readRecord(FiringSnapshot& s);
+    bool young(const FiringSnapshot& s, double limitHours);
+    bool accepted(const FiringSnapshot& s);
+    bool programLoaded(const FiringSnapshot& s);
+    void takeUp(const FiringSnapshot& s);
     QString question(const FiringSnapshot& s) const;
     void continueAt(const FiringSnapshot& s);
     QString lineTimeText(double days) const;

@@ -23,8 +23,10 @@ void TForm1::createResume()
         simulator->ModelChamberT = chamber;
     };
     hooks.RestoreScheduledStart = [this](double at) {
-        if (restoreScheduledStart)
-            restoreScheduledStart(at);
+        if (!restoreScheduledStart)
+            return false;
+        restoreScheduledStart(at);
+        return true;
     };
     resume = std::make_unique<FiringResume>(state, services_.clock, texts, *log, services_.dialogs, *executor,
                                             *program, *firingState, hooks);
