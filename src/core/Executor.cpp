@@ -44,6 +44,8 @@ Executor::Executor(KilnState& state, ProgramTable& program, const MessageSource&
 {
 }
 
+const char* Executor::StateKey(int progState) { return lookOf(progState, QColor()).key; }
+
 QString Executor::PadLeft5(const QString& s) { return (QString(5, ' ') + s).right(5); }
 
 QString Executor::tin() const { return state_.Temps.TermSdeg(state_.kilnTemp()); }
@@ -148,7 +150,7 @@ void Executor::ShowState()
     if (view_.ProgramLineNumber)
         view_.ProgramLineNumber->setText(texts_.LS("ProgramLineNumber") + Numbers::formatInt(state_.ProgLine));
     if (view_.ProgramTime)
-        view_.ProgramTime->setText(texts_.LS("ProgramTime") + DateTime::longTime(state_.LineTime));
+        view_.ProgramTime->setText(texts_.LS("ProgramTime") + DateTime::signedLongTime(state_.LineTime));
     if (view_.ProgramState) {
         const StateLook look = lookOf(state_.ProgState, state_.FlashColor);
         view_.ProgramState->setText(texts_.LS("ProgramState") + texts_.LS(look.key));
@@ -182,6 +184,17 @@ void Executor::Prog_init()
     state_.LineTime = 0;
     state_.ProgIdle = 1;
     holdSafe();
+    ShowState();
+}
+
+void Executor::Continue(int line, double lineTime, int progState, double startTemp, double targetTemp)
+{
+    PidReset(state_.Pid);
+    state_.TargetTemp = targetTemp;  // where the line's mark goes
+    SetProgLine(line);
+    state_.LineTime = lineTime;
+    state_.StartTemp = startTemp;
+    state_.ProgState = progState;
     ShowState();
 }
 

@@ -53,6 +53,13 @@ public:
 
     void SetOutLevel(int k, int v);
 
+    // Takes up a firing where an earlier run left it: line (its outputs and mark), line time,
+    // state and the start of line 1's ramp, with a clean regulator. Nothing is logged here.
+    void Continue(int line, double lineTime, int progState, double startTemp, double targetTemp);
+
+    // The message key of a state's name.
+    static const char* StateKey(int progState);
+
     // s right-aligned in five characters, or its last five characters when longer.
     static QString PadLeft5(const QString& s);
 

@@ -69,4 +69,6 @@ QString hms(double days)
 
 QString longTime(double days) { return timeOfDay(days).toString(LocaleFacts::current().longTimeFormat); }
 
+QString signedLongTime(double days) { return days < 0 ? "-" + longTime(-days) : longTime(days); }
+
 }  // namespace DateTime

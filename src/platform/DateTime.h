@@ -23,5 +23,7 @@ QString fileStamp(double days);
 QString hms(double days);
 // The system's long time format; hours wrap after 24.
 QString longTime(double days);
+// A duration in the long time format, with a minus sign in front when it is negative.
+QString signedLongTime(double days);
 
 }  // namespace DateTime

@@ -263,6 +263,28 @@ QString formatThousands(double value, int decimals)
     return out;
 }
 
+QString formatPortable(double value)
+{
+    char buf[32];
+    const auto [end, ec] = std::to_chars(buf, buf + sizeof buf, value);
+    return ec == std::errc() ? QString::fromLatin1(buf, qsizetype(end - buf)) : QString();
+}
+
+bool parsePortable(const QString& text, double& value)
+{
+    const QByteArray ascii = text.toLatin1();
+    if (ascii.isEmpty() || text.size() != ascii.size() || ascii.front() == '+')
+        return false;
+    const char* const first = ascii.constData();
+    const char* const last = first + ascii.size();
+    double v = 0;
+    const auto [ptr, ec] = std::from_chars(first, last, v, std::chars_format::general);
+    if (ec != std::errc() || ptr != last || !std::isfinite(v))
+        return false;
+    value = v;
+    return true;
+}
+
 int roundHalfEven(double value)
 {
     const double r = std::nearbyint(value);

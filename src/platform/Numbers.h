@@ -30,6 +30,13 @@ QString formatThousands(double value, int decimals);
 // Decimal text of an integer.
 inline QString formatInt(long long value) { return QString::number(value); }
 
+// The shortest text that reads back as the same double, always with a point and whatever
+// the system's separator: for files the program alone reads back. Finite values only.
+QString formatPortable(double value);
+// Reads what formatPortable wrote (no blanks, no other separator); false for anything else
+// and for values that are not finite.
+bool parsePortable(const QString& text, double& value);
+
 // Round to the nearest integer, halves to even.
 int roundHalfEven(double value);
 

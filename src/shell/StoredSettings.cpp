@@ -22,6 +22,7 @@ std::vector<StoredControl> makeControls()
     add("PWR_DELAY.Text", StoredControl::Text);
     add("IMPOSSIBLE.Text", StoredControl::Text);
     add("DEV.Text", StoredControl::Text);
+    add("RESUME_LIMIT.Text", StoredControl::Text);
     add("ShutDownCrash.Checked", StoredControl::Checked);
     add("ShutDownNormal.Checked", StoredControl::Checked);
     for (int n = 15; n <= 30; ++n)

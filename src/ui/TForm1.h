@@ -9,6 +9,9 @@
 #include "EventSoundPlayer.h"
 #include "Executor.h"
 #include "FaultSupervisor.h"
+#include "FiringResume.h"
+#include "FiringStateFile.h"
+#include "FiringStateKeeper.h"
 #include "FrameLink.h"
 #include "Guard.h"
 #include "Guardian.h"
@@ -35,6 +38,7 @@
 
 #include <QMainWindow>
 #include <QString>
+#include <functional>
 #include <memory>
 
 class QCheckBox;
@@ -284,6 +288,9 @@ public:
     QCheckBox* ShutDownCrash = nullptr;
     QLabel* NormalShutdown = nullptr;
     QCheckBox* ShutDownNormal = nullptr;
+    QLabel* SDResumeLimit = nullptr;
+    QLineEdit* RESUME_LIMIT = nullptr;  // hours within which an interrupted firing is offered
+    QLabel* Hours1 = nullptr;
     QGroupBox* EventSounds = nullptr;
     QLineEdit* WAV1 = nullptr;
     QLineEdit* WAV2 = nullptr;
@@ -509,6 +516,22 @@ public:
     void KProgConeClick();
     // Puts the program for `choice` into the program table.
     void ConeProgramChosen(const ConeChoice& choice);
+
+    // ---- Picking up an interrupted firing (TForm1_Resume.cpp) ----
+public:
+    std::unique_ptr<FiringStateFile> firingState;
+    std::unique_ptr<FiringStateKeeper> keeper;
+    std::unique_ptr<FiringResume> resume;
+    // A delayed start's date-time (0: none) and its restoring at start-up; empty while the
+    // program has no delayed start.
+    std::function<double()> scheduledStart;
+    std::function<void(double)> restoreScheduledStart;
+    // The last step of start-up: an interrupted firing is offered for resuming.
+    void OfferResume();
+
+private:
+    void createResume();
+    bool loadProgramToResume(const QString& path);
 
     // ---- Firing data files (TForm1_DataFiles.cpp) ----
 public:

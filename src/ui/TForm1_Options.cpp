@@ -94,6 +94,8 @@ void TForm1::buildOptionsPage()
           IMPOSSIBLE, "IMPOSSIBLE", "30", Minutes2, "Minutes2", "мин");
     limit(2, TemperatureRange, "TemperatureRange", "Допуск температуры ±", DEV, "DEV", "10", Label47, "Label47",
           "°C");
+    limit(3, SDResumeLimit, "SDResumeLimit", "Предлагать продолжить прерванный обжиг в течение", RESUME_LIMIT,
+          "RESUME_LIMIT", "2", Hours1, "Hours1", "ч");
     // Each check box reads as a whole sentence, so the two headings above them are kept
     // for their captions but not shown.
     UI_NEW(Emergency, QLabel, "При аварии:");
@@ -102,10 +104,10 @@ void TForm1::buildOptionsPage()
     UI_NEW(ShutDownNormal, QCheckBox, "По окончании программы выключить компьютер");
     Emergency->hide();
     NormalShutdown->hide();
-    gs->addWidget(ShutDownCrash, 3, 0, 1, 3);
-    gs->addWidget(ShutDownNormal, 4, 0, 1, 3);
-    gs->addWidget(Emergency, 5, 0);
-    gs->addWidget(NormalShutdown, 6, 0);
+    gs->addWidget(ShutDownCrash, 4, 0, 1, 3);
+    gs->addWidget(ShutDownNormal, 5, 0, 1, 3);
+    gs->addWidget(Emergency, 6, 0);
+    gs->addWidget(NormalShutdown, 7, 0);
     gs->setColumnStretch(0, 1);
     gs->setColumnMinimumWidth(2, 24);
     right->addWidget(ShutDown);

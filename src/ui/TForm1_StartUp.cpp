@@ -33,6 +33,7 @@ void TForm1::FormCreate()
     if (!appFolderOverride_.isEmpty())
         state.AppFolder = appFolderOverride_;
     texts.setFolder(state.AppFolder);
+    firingState->setDataFolder(state.AppFolder + "/Data");
     settings.load(state.AppFolder + "/term.ini");
     texts.LangInit();
     link->Hard_init();
@@ -119,6 +120,8 @@ void TForm1::showEvent(QShowEvent* e)
         return;
     restored_ = true;
     guardedCall([&] { FormStorage1RestorePlacement(); });
+    // Asked once the window is up, so the operator sees the kiln behind the question.
+    QTimer::singleShot(0, this, [this] { guardedCall([&] { OfferResume(); }); });
 }
 
 void TForm1::LangSet(const QString& name)
@@ -183,11 +186,41 @@ void TForm1::TLogTimerTimer()
             services_.dialogs.showError(QString::fromUtf8(e.what()));
     }
 }
-void TForm1::StartButtonClick() { guardedCall([&] { executor->StartButtonClick(); }); }
-void TForm1::StopButtonClick() { guardedCall([&] { executor->StopButtonClick(); }); }
-void TForm1::PauseButtonClick() { guardedCall([&] { executor->PauseButtonClick(); }); }
-void TForm1::PrevButtonClick() { guardedCall([&] { executor->PrevButtonClick(); }); }
-void TForm1::NextButtonClick() { guardedCall([&] { executor->NextButtonClick(); }); }
+void TForm1::StartButtonClick()
+{
+    guardedCall([&] {
+        executor->StartButtonClick();
+        keeper->Follow();
+    });
+}
+void TForm1::StopButtonClick()
+{
+    guardedCall([&] {
+        executor->StopButtonClick();
+        keeper->Follow();
+    });
+}
+void TForm1::PauseButtonClick()
+{
+    guardedCall([&] {
+        executor->PauseButtonClick();
+        keeper->Follow();
+    });
+}
+void TForm1::PrevButtonClick()
+{
+    guardedCall([&] {
+        executor->PrevButtonClick();
+        keeper->Follow();
+    });
+}
+void TForm1::NextButtonClick()
+{
+    guardedCall([&] {
+        executor->NextButtonClick();
+        keeper->Follow();
+    });
+}
 
 void TForm1::closeSequence()
 {
@@ -203,6 +236,7 @@ void TForm1::closeSequence()
     InterfaceTimer->stop();
     HardwareTimer->stop();
     leaveKilnSafe();
+    keeper->Forget();  // an orderly end: nothing to resume
     port->PortClose();
     log->TLogLS("LogCloseProgram", "");
     dataFiles->SaveAll();

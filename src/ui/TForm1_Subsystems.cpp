@@ -128,7 +128,10 @@ void TForm1::createSubsystems()
     v.ManualPower = ManualPower;
     ControlCycleSteps steps;
     steps.Sim_Work = [this] { simulator->Sim_Work(); };
-    steps.ExecProgram = [this] { executor->ExecProgram(); };
+    steps.ExecProgram = [this] {
+        resume->ContinueOnData();
+        executor->ExecProgram();
+    };
     steps.Calc = [this] { meter->Calc(); };
     steps.WatchHeater = [this] { heaterWatch->WatchHeater(); };
     steps.DrawGraph = [this] { chart->DrawGraph(); };
@@ -137,12 +140,14 @@ void TForm1::createSubsystems()
     steps.CycleDone = [this] {
         guardian->Heartbeat();
         keepAwake->Follow(state.ProgState);
+        keeper->Follow();
     };
     cycle = std::make_unique<ControlCycle>(state, services_.clock, texts, *log, v, steps);
     createLink();
     createDataFiles();
     createThermocouples();
     createSafeguards();
+    createResume();
 }
 
 // The controller holds the last power it was sent: a guardian process switches it off when the

@@ -32,10 +32,11 @@ struct SimulatedKiln : ::testing::Test, WindowServices {
     }
 
     // The log entries' texts after the stamp; with no language loaded each reads "?? key ??".
-    QStringList logKeys() const
+    QStringList logKeys() const { return logKeys(*form); }
+    static QStringList logKeys(const TForm1& window)
     {
         QStringList keys;
-        for (const QString& line : form->log->lines()) {
+        for (const QString& line : window.log->lines()) {
             const int at = line.indexOf("?? ");
             if (at >= 0)
                 keys << line.mid(at + 3, line.indexOf(" ??", at) - at - 3);

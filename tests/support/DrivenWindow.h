@@ -23,11 +23,12 @@ struct WindowServices {
     }
 };
 
-// Runs the window's start-up restore, then stops the timers it switched on, so that a test
-// or a benchmark drives the control cycle itself, as fast as it likes.
+// Runs the window's start-up restore and the resume offer, then stops the timers it switched
+// on, so that a test or a benchmark drives the control cycle itself, as fast as it likes.
 inline void restoreWithoutTimers(TForm1& form)
 {
     form.FormStorage1RestorePlacement();
+    form.OfferResume();
     form.InterfaceTimer->stop();
     form.HardwareTimer->stop();
     form.FlashTimer->stop();
