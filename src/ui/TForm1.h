@@ -7,7 +7,9 @@
 #include "EventLog.h"
 #include "EventSoundPlayer.h"
 #include "Executor.h"
+#include "DelayedStart.h"
 #include "FaultSupervisor.h"
+#include "FiringForecast.h"
 #include "FrameLink.h"
 #include "Guard.h"
 #include "Guardian.h"
@@ -72,6 +74,7 @@ public:
     static constexpr int kWorkPanelWidth = 129;
     static constexpr int kProgramPanelWidth = 211;
     static constexpr int kOvenPanelWidth = 201;
+    static constexpr int kProgramLineWidth = 120;
 
     // Gives each status indicator panel the width of its caption plus 6 px; the status
     // layout keeps them packed from the right edge, 4 px apart and 5 px from the edge.
@@ -85,6 +88,8 @@ public:
     QLabel* ProgramState = nullptr;
     QLabel* ProgramLineNumber = nullptr;
     QLabel* ProgramTime = nullptr;
+    QLabel* ProgramForecast = nullptr;  // the countdown of a delayed start, or the end forecast
+    QPushButton* StartAtButton = nullptr;
     QPushButton* StartButton = nullptr;
     QPushButton* StopButton = nullptr;
     QPushButton* PrevButton = nullptr;
@@ -398,6 +403,8 @@ public:
     std::unique_ptr<Previews> previews;
     std::unique_ptr<OvenFile> ovenFile;
     std::unique_ptr<Executor> executor;
+    std::unique_ptr<DelayedStart> delayedStart;
+    std::unique_ptr<FiringForecast> firingForecast;
     std::unique_ptr<ControlCycle> cycle;
     std::unique_ptr<PortManager> port;
     std::unique_ptr<FrameLink> link;
@@ -430,6 +437,7 @@ public:
     void ShutDownTimerTimer();
     void TLogTimerTimer();
     void StartButtonClick();
+    void StartAtButtonClick();
     void StopButtonClick();
     void PauseButtonClick();
     void PrevButtonClick();

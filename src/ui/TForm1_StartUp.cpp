@@ -173,8 +173,21 @@ void TForm1::TLogTimerTimer()
             services_.dialogs.showError(QString::fromUtf8(e.what()));
     }
 }
-void TForm1::StartButtonClick() { guardedCall([&] { executor->StartButtonClick(); }); }
-void TForm1::StopButtonClick() { guardedCall([&] { executor->StopButtonClick(); }); }
+void TForm1::StartButtonClick() { guardedCall([&] { delayedStart->StartButtonClick(); }); }
+void TForm1::StopButtonClick()
+{
+    guardedCall([&] {
+        delayedStart->StopButtonClick();
+        firingForecast->Show();
+    });
+}
+void TForm1::StartAtButtonClick()
+{
+    guardedCall([&] {
+        delayedStart->StartAtButtonClick();
+        firingForecast->Show();
+    });
+}
 void TForm1::PauseButtonClick() { guardedCall([&] { executor->PauseButtonClick(); }); }
 void TForm1::PrevButtonClick() { guardedCall([&] { executor->PrevButtonClick(); }); }
 void TForm1::NextButtonClick() { guardedCall([&] { executor->NextButtonClick(); }); }
