@@ -96,6 +96,8 @@ void FiringForecast::Show()
     else if (programActive(state_.ProgState) && state_.ProgLine > 0)
         text = forecastText(forecast());
     view_.ProgramForecast->setText(text);
+    // Without a text the panel's line above stands centred, as it always did.
+    view_.ProgramForecast->setVisible(!text.isEmpty());
     Colors::setTextColor(view_.ProgramForecast, warning_.standing() && countdown.isEmpty() ? Colors::Red
                                                                                              : Colors::Black);
 }

@@ -74,7 +74,6 @@ public:
     static constexpr int kWorkPanelWidth = 129;
     static constexpr int kProgramPanelWidth = 211;
     static constexpr int kOvenPanelWidth = 201;
-    static constexpr int kProgramLineWidth = 120;
 
     // Gives each status indicator panel the width of its caption plus 6 px; the status
     // layout keeps them packed from the right edge, 4 px apart and 5 px from the edge.

@@ -52,10 +52,14 @@ void TForm1::buildProgramPanel()
     UI_NEW(ProgramLineNumber, QLabel, "Номер строки:");
     UI_NEW(ProgramTime, QLabel, "Время:");
     UI_NEW(ProgramForecast, QLabel);
-    // Room for the texts the executor writes, so the buttons do not move while it runs.
-    ProgramState->setMinimumWidth(170);
-    ProgramLineNumber->setMinimumWidth(kProgramLineWidth);
+    // Room for the texts the executor writes, so the buttons do not move while it runs: the
+    // longest state, line 200 and 23:59:59 in every shipped language.
+    ProgramState->setMinimumWidth(165);
+    ProgramLineNumber->setMinimumWidth(80);
     ProgramTime->setMinimumWidth(105);
+    // The forecast takes what the texts above leave; its length never moves the buttons.
+    ProgramForecast->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    ProgramForecast->setVisible(false);
     // The state, line and time above, the countdown or the end forecast below them.
     auto* texts = new QVBoxLayout;
     texts->setContentsMargins(0, 0, 0, 0);
@@ -77,7 +81,6 @@ void TForm1::buildProgramPanel()
     };
     const auto standard = [&](QStyle::StandardPixmap icon) { return style()->standardIcon(icon); };
     button(StartAtButton, "StartAtButton", "Позже…", clockIcon(palette().color(QPalette::ButtonText)));
-    StartAtButton->setMinimumWidth(0);
     button(StartButton, "StartButton", "Старт", standard(QStyle::SP_MediaPlay));
     button(StopButton, "StopButton", "Стоп", standard(QStyle::SP_MediaStop));
     button(PauseButton, "PauseButton", "Пауза", standard(QStyle::SP_MediaPause));
