@@ -17,17 +17,17 @@ struct ReachInput {
 };
 
 // Tells early that a line's temperature will not be reached before the executor declares it
-// unreachable: when even at full power the kiln model cannot bring the kiln within the
-// tolerance in the time left, or when the kiln, already at high power, is rising too slowly
-// to get there. A model that the kiln visibly outruns is not believed; nothing is judged in
-// the first minutes of a line, while the kiln settles on the new ramp.
+// unreachable: when even at full power the kiln model, stepped on from the kiln as it is, does
+// not bring the kiln within the tolerance in the time left, or when the kiln, already at high
+// power, is rising too slowly to get there. A model the kiln has outgrown is not believed;
+// nothing is judged in the first minutes of a line, while the kiln settles on the new ramp.
 class ReachWarning {
 public:
     static constexpr double kSettleMinutes = 10;
     static constexpr double kHighPower = 90;     // percent: the regulator is near its limit
     static constexpr double kHoldMinutes = 1;    // the verdict must stand this long
-    static constexpr double kOutrunFactor = 1.1;
-    static constexpr double kOutrunSlack = 0.05;  // °C per minute
+    static constexpr double kModelSlack = 1.02;  // of the rise above the ambient full power holds
+    static constexpr double kModelSlackC = 5;
 
     static bool Unreachable(const ReachInput& in);
 
@@ -39,6 +39,8 @@ public:
     void reset();
 
 private:
+    static bool believable(const ReachInput& in);
+
     int line_ = 0;
     std::optional<double> since_;
     bool standing_ = false;

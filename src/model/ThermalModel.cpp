@@ -1,5 +1,9 @@
 #include "ThermalModel.h"
 
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
 void ModelStep(double& t1, double& t2, double ambient, double r, double i, double p, double dt, double power)
 {
     const double heatIn = dt * power * p;
@@ -9,38 +13,30 @@ void ModelStep(double& t1, double& t2, double ambient, double r, double i, doubl
     t2 = t2 + exchange;
 }
 
-#include <cmath>
-#include <limits>
 
 bool ModelFactors::usable() const
 {
     return std::isfinite(p) && std::isfinite(i) && std::isfinite(r) && p > 0 && r > 0 && i >= 0;
 }
 
-// Both nodes rise at s: node 2 gets r (T1 - T2) = s, node 1 keeps
-// p power - i (T1 - ambient) - s = s with T1 = T2 + s / r, hence
-// s = (p power - i (T2 - ambient)) / (2 + i / r).
-double SteadyHeatingRate(const ModelFactors& f, double chamber, double ambient, double power)
+double ModelFactors::heldAtFullPower(double ambient) const
 {
-    if (!f.usable())
-        return 0;
-    return (f.p * power - f.i * (chamber - ambient)) / (2 + f.i / f.r);
+    return i > 0 ? ambient + 100 * p / i : std::numeric_limits<double>::infinity();
 }
 
-// The steady rate falls in a straight line with the temperature, so the time to rise is a
-// logarithm: dt = dT / (a - i' T).
-double FullPowerMinutes(const ModelFactors& f, double from, double to, double ambient)
+double FullPowerMinutes(const ModelFactors& f, double heater, double chamber, double to, double ambient,
+                        double limitMinutes)
 {
-    constexpr double kNever = std::numeric_limits<double>::infinity();
-    if (to <= from)
+    constexpr double kStepSeconds = 5;
+    if (chamber >= to)
         return 0;
-    if (!f.usable())
-        return kNever;
-    const double atFrom = SteadyHeatingRate(f, from, ambient, 100);
-    const double atTo = SteadyHeatingRate(f, to, ambient, 100);
-    if (atTo <= 0 || atFrom <= 0)
-        return kNever;
-    const double k = 2 + f.i / f.r;
-    const double seconds = f.i == 0 ? (to - from) / atFrom : k / f.i * std::log(atFrom / atTo);
-    return seconds / 60;
+    if (!f.usable() || !std::isfinite(heater) || !std::isfinite(chamber))
+        return std::numeric_limits<double>::infinity();
+    const int steps = int(std::ceil(std::min(limitMinutes, 1e5) * 60 / kStepSeconds));
+    for (int n = 1; n <= steps; ++n) {
+        ModelStep(heater, chamber, ambient, f.r, f.i, f.p, kStepSeconds, 100);
+        if (chamber >= to)
+            return n * kStepSeconds / 60;
+    }
+    return std::numeric_limits<double>::infinity();
 }

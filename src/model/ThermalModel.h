@@ -12,13 +12,16 @@ struct ModelFactors {
     double r = 0;  // exchange between the nodes, 1/s
     // Heat in and an exchange that carries it to the chamber.
     bool usable() const;
+    // The highest temperature node 1 reaches at full power (infinity without a loss).
+    double heldAtFullPower(double ambient) const;
 };
 
-// The rate, °C per second, at which both nodes rise together when the kiln has been heating
-// steadily at `power` percent with the chamber at `chamber` °C: the heat in, less the loss, is
-// shared by the two nodes, node 1 running ahead by rate / r. Negative above the temperature
-// that power can hold. 0 without a usable model.
-double SteadyHeatingRate(const ModelFactors& f, double chamber, double ambient, double power);
-// Minutes at full power for the chamber to rise from `from` to `to` at the steady rate;
-// infinity when the model cannot get there (or is not usable), 0 when it is there already.
-double FullPowerMinutes(const ModelFactors& f, double from, double to, double ambient);
+// Node 1 of the model, from the chamber and how fast it rises: node 2 gains r (T1 - T2)
+// each second, so T1 = T2 + rate / r (rate in °C per second).
+inline double HeaterFromChamberRate(const ModelFactors& f, double chamber, double rate) { return chamber + rate / f.r; }
+
+// Minutes at full power for the chamber to rise from `chamber` to `to`, node 1 at `heater`,
+// stepped with the model; infinity when it does not get there within `limitMinutes` (or the
+// model is not usable), 0 when it is there already.
+double FullPowerMinutes(const ModelFactors& f, double heater, double chamber, double to, double ambient,
+                        double limitMinutes);
