@@ -73,12 +73,10 @@ TEST(EndForecast, LengthsOfTime)
     facts.timeSeparator = '.';
     ScopedLocaleFacts scoped{facts};
     const double minute = DateTime::kMinute, second = DateTime::kSecond;
-    EXPECT_EQ(DateTime::span(0, false), "0.00");
     EXPECT_EQ(DateTime::span(29 * 60 * minute + 12.4 * minute, false), "29.12");
     EXPECT_EQ(DateTime::span(59.6 * minute, false), "1.00");
     EXPECT_EQ(DateTime::span(-5, true), "0.00.00");
     EXPECT_EQ(DateTime::span(1.2 * second, true), "0.00.02");
-    EXPECT_EQ(DateTime::span(2 * 3600 * second + 14 * 60 * second + 5 * second, true), "2.14.05");
     EXPECT_EQ(DateTime::hm(45000.75), "18.00");
 }
 
