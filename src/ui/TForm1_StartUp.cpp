@@ -173,7 +173,13 @@ void TForm1::TLogTimerTimer()
             services_.dialogs.showError(QString::fromUtf8(e.what()));
     }
 }
-void TForm1::StartButtonClick() { guardedCall([&] { delayedStart->StartButtonClick(); }); }
+void TForm1::StartButtonClick()
+{
+    guardedCall([&] {
+        delayedStart->StartButtonClick();
+        firingForecast->Show();
+    });
+}
 void TForm1::StopButtonClick()
 {
     guardedCall([&] {
