@@ -44,6 +44,7 @@ public:
     }
     QColor chooseColor(const QColor& initial) override { return initial; }
     QString choosePort(const QString&, const QStringList&, const QStringList&) override { return {}; }
+    double chooseStartTime(const QString&, const QStringList&, double) override { return 0; }
 };
 
 class NoTexts : public MessageSource {

@@ -81,6 +81,8 @@ void ControlCycle::WorkInterface()
     else
         lostCycle();
     startButtonRule();
+    run(steps_.CheckDelayedStart);
+    run(steps_.ShowForecast);
     if (view_.Label45)
         view_.Label45->setText(QString::number(state_.LostCycles));
     run(steps_.CycleDone);

@@ -48,6 +48,8 @@ struct ControlCycleSteps {
     std::function<void()> DrawGraph;
     std::function<void()> PortReopen;  // close and open again
     std::function<bool()> ManualMode;  // power regulation set to manual
+    std::function<void()> CheckDelayedStart;  // with the Start button's rule applied
+    std::function<void()> ShowForecast;
     std::function<void()> CycleDone;   // the end of every cycle, with data or without
 };
 

@@ -2,6 +2,7 @@
 
 #include "LocaleFacts.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace DateTime {
@@ -70,5 +71,24 @@ QString hms(double days)
 QString longTime(double days) { return timeOfDay(days).toString(LocaleFacts::current().longTimeFormat); }
 
 QString signedLongTime(double days) { return days < 0 ? "-" + longTime(-days) : longTime(days); }
+
+QString hm(double days)
+{
+    const QTime t = toQDateTime(days).time();
+    return two(t.hour()) + LocaleFacts::current().timeSeparator + two(t.minute());
+}
+
+QString span(double days, bool withSeconds)
+{
+    const QChar sep = LocaleFacts::current().timeSeparator;
+    const double length = std::isfinite(days) ? std::max(days, 0.0) : 0.0;
+    if (!withSeconds) {
+        const long long minutes = std::llround(length * 1440);
+        return QString::number(minutes / 60) + sep + two(int(minutes % 60));
+    }
+    // A hair below a whole second is that second: the sum of 2-second steps is never exact.
+    const long long seconds = std::llround(std::ceil(length * 86400 - 1e-6));
+    return QString::number(seconds / 3600) + sep + two(int(seconds / 60 % 60)) + sep + two(int(seconds % 60));
+}
 
 }  // namespace DateTime

@@ -25,5 +25,11 @@ QString hms(double days);
 QString longTime(double days);
 // A duration in the long time format, with a minus sign in front when it is negative.
 QString signedLongTime(double days);
+// "hh:nn" with the system's time separator: a clock time to the minute.
+QString hm(double days);
+// A length of time as "h:nn" (to the nearest minute) or "h:nn:ss" (whole seconds, rounded
+// up, so that a countdown shows 0:00:00 only when it has run out); hours do not wrap and a
+// negative length counts as 0.
+QString span(double days, bool withSeconds);
 
 }  // namespace DateTime

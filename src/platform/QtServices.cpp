@@ -5,6 +5,7 @@
 #include <QColorDialog>
 #include <QComboBox>
 #include <QDialog>
+#include <QDateTimeEdit>
 #include <QDialogButtonBox>
 #include <QLabel>
 #include <QVBoxLayout>
@@ -117,6 +118,29 @@ QString QtDialogs::choosePort(const QString& title, const QStringList& lines, co
     if (dialog.exec() != QDialog::Accepted)
         return QString();
     return list->currentText().trimmed();
+}
+
+double QtDialogs::chooseStartTime(const QString& title, const QStringList& lines, double initial)
+{
+    QDialog dialog(parent_);
+    dialog.setWindowTitle(title);
+    auto* layout = new QVBoxLayout(&dialog);
+    for (const QString& line : lines)
+        layout->addWidget(new QLabel(line, &dialog));
+    auto* when = new QDateTimeEdit(DateTime::toQDateTime(initial), &dialog);
+    when->setDisplayFormat("dd.MM.yyyy  HH:mm");
+    when->setCalendarPopup(true);
+    layout->addWidget(when);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    layout->addWidget(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    if (dialog.exec() != QDialog::Accepted)
+        return 0;
+    QDateTime chosen = when->dateTime();
+    chosen.setTime(QTime(chosen.time().hour(), chosen.time().minute()));
+    return DateTime::fromQDateTime(chosen);
 }
 
 QtSoundPlayer::QtSoundPlayer() : effect_(std::make_unique<QSoundEffect>()) {}

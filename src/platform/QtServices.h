@@ -35,6 +35,7 @@ public:
                      const QString& fileName) override;
     QColor chooseColor(const QColor& initial) override;
     QString choosePort(const QString& title, const QStringList& lines, const QStringList& ports) override;
+    double chooseStartTime(const QString& title, const QStringList& lines, double initial) override;
 
     // "Programs (*.prg)|*.prg" -> "Programs (*.prg)"; pairs joined by ";;".
     static QString toQtFilter(const QString& filter);

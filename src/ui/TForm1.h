@@ -8,7 +8,9 @@
 #include "EventLog.h"
 #include "EventSoundPlayer.h"
 #include "Executor.h"
+#include "DelayedStart.h"
 #include "FaultSupervisor.h"
+#include "FiringForecast.h"
 #include "FiringResume.h"
 #include "FiringStateFile.h"
 #include "FiringStateKeeper.h"
@@ -91,6 +93,8 @@ public:
     QLabel* ProgramState = nullptr;
     QLabel* ProgramLineNumber = nullptr;
     QLabel* ProgramTime = nullptr;
+    QLabel* ProgramForecast = nullptr;  // the countdown of a delayed start, or the end forecast
+    QPushButton* StartAtButton = nullptr;
     QPushButton* StartButton = nullptr;
     QPushButton* StopButton = nullptr;
     QPushButton* PrevButton = nullptr;
@@ -408,6 +412,8 @@ public:
     std::unique_ptr<Previews> previews;
     std::unique_ptr<OvenFile> ovenFile;
     std::unique_ptr<Executor> executor;
+    std::unique_ptr<DelayedStart> delayedStart;
+    std::unique_ptr<FiringForecast> firingForecast;
     std::unique_ptr<ControlCycle> cycle;
     std::unique_ptr<PortManager> port;
     std::unique_ptr<FrameLink> link;
@@ -441,6 +447,7 @@ public:
     void ShutDownTimerTimer();
     void TLogTimerTimer();
     void StartButtonClick();
+    void StartAtButtonClick();
     void StopButtonClick();
     void PauseButtonClick();
     void PrevButtonClick();
@@ -522,8 +529,7 @@ public:
     std::unique_ptr<FiringStateFile> firingState;
     std::unique_ptr<FiringStateKeeper> keeper;
     std::unique_ptr<FiringResume> resume;
-    // A delayed start's date-time (0: none) and its restoring at start-up; empty while the
-    // program has no delayed start.
+    // A delayed start's date-time (0: none) and its restoring at start-up.
     std::function<double()> scheduledStart;
     std::function<void(double)> restoreScheduledStart;
     // The last step of start-up: an interrupted firing is offered for resuming.

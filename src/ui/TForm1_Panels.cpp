@@ -6,6 +6,7 @@
 
 #include <QGroupBox>
 #include <QLabel>
+#include <QPainter>
 #include <QPushButton>
 #include <QStyle>
 #include <utility>
@@ -22,6 +23,22 @@ constexpr int kIndicatorsApart = 4;   // more room between the texts and the ind
 constexpr double kSmallestStatusPoints = 7;
 }  // namespace
 
+namespace {
+// A clock face for the button that starts the program later.
+QIcon clockIcon(const QColor& ink)
+{
+    QPixmap pixmap(16, 16);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(ink, 1.4));
+    p.drawEllipse(QRectF(1.5, 1.5, 13, 13));
+    p.drawLine(QPointF(8, 8), QPointF(8, 4));
+    p.drawLine(QPointF(8, 8), QPointF(11, 9.5));
+    return QIcon(pixmap);
+}
+}  // namespace
+
 void TForm1::buildProgramPanel()
 {
     UI_NEW(ProgramPanel, QGroupBox, " Программа ");
@@ -34,26 +51,41 @@ void TForm1::buildProgramPanel()
     UI_NEW(ProgramState, QLabel, "Программа:");
     UI_NEW(ProgramLineNumber, QLabel, "Номер строки:");
     UI_NEW(ProgramTime, QLabel, "Время:");
-    // Room for the texts the executor writes, so the buttons do not move while it runs.
-    ProgramState->setMinimumWidth(170);
-    ProgramLineNumber->setMinimumWidth(120);
+    UI_NEW(ProgramForecast, QLabel);
+    // Room for the texts the executor writes, so the buttons do not move while it runs: the
+    // longest state, line 200 and 23:59:59 in every shipped language.
+    ProgramState->setMinimumWidth(165);
+    ProgramLineNumber->setMinimumWidth(80);
     ProgramTime->setMinimumWidth(105);
-    lay->addWidget(ProgramState);
-    lay->addWidget(ProgramLineNumber);
-    lay->addWidget(ProgramTime);
-    lay->addStretch(1);
+    // The forecast takes what the texts above leave; its length never moves the buttons.
+    ProgramForecast->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    ProgramForecast->setVisible(false);
+    // The state, line and time above, the countdown or the end forecast below them.
+    auto* texts = new QVBoxLayout;
+    texts->setContentsMargins(0, 0, 0, 0);
+    texts->setSpacing(0);
+    auto* top = row(6);
+    top->addWidget(ProgramState);
+    top->addWidget(ProgramLineNumber);
+    top->addWidget(ProgramTime);
+    top->addStretch(1);
+    texts->addLayout(top);
+    texts->addWidget(ProgramForecast);
+    lay->addLayout(texts, 1);
 
-    const auto button = [&](QPushButton*& member, const char* name, const QString& text, QStyle::StandardPixmap icon) {
+    const auto button = [&](QPushButton*& member, const char* name, const QString& text, const QIcon& icon) {
         member = named<QPushButton>(QString::fromLatin1(name), text);
-        member->setIcon(style()->standardIcon(icon));
+        member->setIcon(icon);
         member->setMinimumWidth(72);
         lay->addWidget(member);
     };
-    button(StartButton, "StartButton", "Старт", QStyle::SP_MediaPlay);
-    button(StopButton, "StopButton", "Стоп", QStyle::SP_MediaStop);
-    button(PauseButton, "PauseButton", "Пауза", QStyle::SP_MediaPause);
-    button(PrevButton, "PrevButton", "Пред.", QStyle::SP_MediaSeekBackward);
-    button(NextButton, "NextButton", "След.", QStyle::SP_MediaSeekForward);
+    const auto standard = [&](QStyle::StandardPixmap icon) { return style()->standardIcon(icon); };
+    button(StartAtButton, "StartAtButton", "Позже…", clockIcon(palette().color(QPalette::ButtonText)));
+    button(StartButton, "StartButton", "Старт", standard(QStyle::SP_MediaPlay));
+    button(StopButton, "StopButton", "Стоп", standard(QStyle::SP_MediaStop));
+    button(PauseButton, "PauseButton", "Пауза", standard(QStyle::SP_MediaPause));
+    button(PrevButton, "PrevButton", "Пред.", standard(QStyle::SP_MediaSeekBackward));
+    button(NextButton, "NextButton", "След.", standard(QStyle::SP_MediaSeekForward));
     PauseButton->setVisible(false);
 }
 

@@ -189,14 +189,24 @@ void TForm1::TLogTimerTimer()
 void TForm1::StartButtonClick()
 {
     guardedCall([&] {
-        executor->StartButtonClick();
+        delayedStart->StartButtonClick();
+        firingForecast->Show();
         keeper->Follow();
     });
 }
 void TForm1::StopButtonClick()
 {
     guardedCall([&] {
-        executor->StopButtonClick();
+        delayedStart->StopButtonClick();
+        firingForecast->Show();
+        keeper->Follow();
+    });
+}
+void TForm1::StartAtButtonClick()
+{
+    guardedCall([&] {
+        delayedStart->StartAtButtonClick();
+        firingForecast->Show();
         keeper->Follow();
     });
 }

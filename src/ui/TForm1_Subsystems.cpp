@@ -103,6 +103,12 @@ void TForm1::createSubsystems()
     eh.LineMarkCount = [this] { return chart->LineMarkCount(); };
     eh.ProgramFileName = [this] { return programFile->FileName(); };
     executor = std::make_unique<Executor>(state, *program, texts, *log, ev, *faults, eh);
+    delayedStart = std::make_unique<DelayedStart>(state, *executor, texts, *log, services_.dialogs,
+                                                  DelayedStartView{StartButton, StartAtButton},
+                                                  [this] { return regulator->isManual(); });
+    firingForecast = std::make_unique<FiringForecast>(
+        state, *program, texts, *log, FiringForecastView{ProgramForecast, DEV, IMPOSSIBLE, MODEL_P, MODEL_I, MODEL_R},
+        [this] { return delayedStart->Countdown(); });
 
     ControlCycleView v;
     v.Panel4 = Panel4;
@@ -137,6 +143,11 @@ void TForm1::createSubsystems()
     steps.DrawGraph = [this] { chart->DrawGraph(); };
     steps.ManualMode = [this] { return regulator->isManual(); };
     steps.PortReopen = [this] { port->PortReopen(); };
+    steps.CheckDelayedStart = [this] { delayedStart->CheckDelayedStart(); };
+    // The firing record keeps a delayed start across a restart.
+    scheduledStart = [this] { return delayedStart->schedule().pending() ? delayedStart->schedule().at() : 0.0; };
+    restoreScheduledStart = [this](double at) { delayedStart->Restore(at); };
+    steps.ShowForecast = [this] { firingForecast->ShowForecast(); };
     steps.CycleDone = [this] {
         guardian->Heartbeat();
         keepAwake->Follow(state.ProgState);
@@ -202,6 +213,7 @@ void TForm1::connectHandlers()
     connect(ShutDownTimer, &QTimer::timeout, this, [this] { ShutDownTimerTimer(); });
     connect(TLogTimer, &QTimer::timeout, this, [this] { TLogTimerTimer(); });
     connect(StartButton, &QPushButton::clicked, this, [this] { StartButtonClick(); });
+    connect(StartAtButton, &QPushButton::clicked, this, [this] { StartAtButtonClick(); });
     connect(StopButton, &QPushButton::clicked, this, [this] { StopButtonClick(); });
     connect(PauseButton, &QPushButton::clicked, this, [this] { PauseButtonClick(); });
     connect(PrevButton, &QPushButton::clicked, this, [this] { PrevButtonClick(); });

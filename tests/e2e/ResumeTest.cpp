@@ -139,3 +139,36 @@ TEST_F(Resume, WhatIsNotResumedIsLoggedAndDropped)
         QFile::remove(statePath() + FiringStateFile::kSetAsideSuffix);
     }
 }
+
+// A delayed start set before the program was lost is kept: offered with the record, taken up,
+// and the firing begins at its time.
+TEST_F(Resume, ADelayedStartOutlivesARestart)
+{
+    setLine(1, "150", "30");
+    setLine(2, "0", "0");
+    QDir().mkpath(dir.path() + "/Prog");
+    form->programFile->Save(dir.path() + "/Prog/Later.prg");
+    form->InterfaceTimerTimer();
+    const double at = form->state.CycleTime + 1.0 / 24;
+    dialogs.startTimeAnswer = at;
+    form->StartAtButtonClick();
+    form->InterfaceTimerTimer();
+    ASSERT_TRUE(form->delayedStart->schedule().pending());
+    form.reset();  // no close
+
+    question.yesNoAnswer = true;
+    auto again = startAgain();
+    ASSERT_EQ(resumeQuestions(), 1);
+    ASSERT_TRUE(again->delayedStart->schedule().pending());
+    EXPECT_EQ(again->delayedStart->schedule().at(), at);
+    int cycles = 0;
+    for (; cycles < 2500 && again->state.ProgState == Stopped; ++cycles) {
+        again->InterfaceTimerTimer();
+        if (again->state.ProgState == Stopped)
+            ASSERT_EQ(again->state.Pid.Power, 0);
+    }
+    EXPECT_EQ(again->state.ProgState, Running);
+    EXPECT_GE(again->state.CycleTime, at);
+    EXPECT_LT(again->state.CycleTime, at + 2.5 / 86400);
+    EXPECT_TRUE(logKeys(*again).contains("LogDelayedStart"));
+}

@@ -90,6 +90,14 @@ public:
         portsOffered = ports;
         return portAnswer;
     }
+    double startTimeAnswer = 0;  // 0 = cancel
+    double startTimeOffered = 0;
+    double chooseStartTime(const QString& title, const QStringList& lines, double initial) override
+    {
+        asked << "starttime:" + title + "|" + lines.join("|");
+        startTimeOffered = initial;
+        return startTimeAnswer;
+    }
 };
 
 class FakeSoundPlayer : public SoundPlayer {

@@ -516,10 +516,19 @@ TEST_P(TForm1Languages, NoCaptionIsClipped)
         QApplication::processEvents();
         checkPage(f.TabOven);
     }
-    // The panels above the pages.
-    checkPage(f.ProgramPanel);
+    // The panels above the pages, with the longest countdown or end forecast under the texts.
+    for (const QString& below :
+         {QString(), f.texts.LS("StartCountdown") + "123:59:59 (23:59)",
+          f.texts.LS("ForecastEndAfter") + "23:59" + f.texts.LS("ForecastWaitUnknown"),
+          f.texts.LS("ForecastEnd") + "23:59" + f.texts.LS("ForecastLeft") + "123:59"}) {
+        f.ProgramForecast->setText(below);
+        f.ProgramForecast->setVisible(!below.isEmpty());
+        checkPage(f.ProgramPanel);
+    }
+    EXPECT_EQ(f.ProgramPanel->height(), 49);
     checkPage(f.StatusPanel);
-    for (QWidget* w : {static_cast<QWidget*>(f.ProgramState), static_cast<QWidget*>(f.StatusInside),
+    for (QWidget* w : {static_cast<QWidget*>(f.ProgramState), static_cast<QWidget*>(f.ProgramForecast),
+                       static_cast<QWidget*>(f.StatusInside),
                        static_cast<QWidget*>(f.StatusOutside), static_cast<QWidget*>(f.ProgramIndicator),
                        static_cast<QWidget*>(f.StartButton), static_cast<QWidget*>(f.NextButton)})
         EXPECT_GE(w->height(), w->fontMetrics().height()) << w->objectName().toStdString();
