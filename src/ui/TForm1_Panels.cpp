@@ -80,7 +80,7 @@ void TForm1::buildProgramPanel()
         lay->addWidget(member);
     };
     const auto standard = [&](QStyle::StandardPixmap icon) { return style()->standardIcon(icon); };
-    button(StartAtButton, "StartAtButton", "Позже…", clockIcon(palette().color(QPalette::ButtonText)));
+    button(StartAtButton, "StartAtButton", "Старт в…", clockIcon(palette().color(QPalette::ButtonText)));
     button(StartButton, "StartButton", "Старт", standard(QStyle::SP_MediaPlay));
     button(StopButton, "StopButton", "Стоп", standard(QStyle::SP_MediaStop));
     button(PauseButton, "PauseButton", "Пауза", standard(QStyle::SP_MediaPause));
