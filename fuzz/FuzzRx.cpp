@@ -36,12 +36,34 @@ namespace {
 
 // The frames a receiver must find in `line`, worked out on the whole stream at once: from
 // `from` on, the first start byte whose frame is complete and whose check byte agrees. A
-// start byte whose frame has not fully arrived holds everything behind it.
+// start byte whose frame has not fully arrived holds everything behind it, unless a complete
+// frame with a valid check byte already follows it: then that start byte was garbage, and the
+// receiver goes on at the frame.
 struct Expected {
     qsizetype at = -1;  // -1: none
     qsizetype end = 0;
     QByteArray payload;
 };
+
+bool completeAndValid(const QByteArray& line, qsizetype i)
+{
+    const qsizetype n = line.size();
+    if (line[i] != kFrameStart || n - i < 4)
+        return false;
+    const int length = std::uint8_t(line[i + 1]);
+    if (length == 0 || i + length + 3 > n)
+        return false;
+    std::uint8_t x = 0;
+    for (qsizetype k = i; k < i + length + 3; ++k)
+        x ^= std::uint8_t(line[k]);
+    return x == 0;
+}
+
+Expected frameAt(const QByteArray& line, qsizetype i)
+{
+    const int length = std::uint8_t(line[i + 1]);
+    return {i, i + length + 3, UnscrambleBlock(line.mid(i + 2, length))};
+}
 
 Expected nextFrame(const QByteArray& line, qsizetype from)
 {
@@ -49,19 +71,15 @@ Expected nextFrame(const QByteArray& line, qsizetype from)
     for (qsizetype i = from; i < n; ++i) {
         if (line[i] != kFrameStart)
             continue;
-        if (n - i < 4)
+        const bool incomplete = n - i < 4 || i + std::uint8_t(line[i + 1]) + 3 > n;
+        if (incomplete) {
+            for (qsizetype j = i + 1; j < n; ++j)
+                if (completeAndValid(line, j))
+                    return frameAt(line, j);
             return {};
-        const int length = std::uint8_t(line[i + 1]);
-        if (length == 0)
-            continue;
-        if (i + length + 3 > n)
-            return {};
-        std::uint8_t x = 0;
-        for (qsizetype k = i; k < i + length + 3; ++k)
-            x ^= std::uint8_t(line[k]);
-        if (x != 0)
-            continue;
-        return {i, i + length + 3, UnscrambleBlock(line.mid(i + 2, length))};
+        }
+        if (completeAndValid(line, i))
+            return frameAt(line, i);
     }
     return {};
 }
