@@ -79,7 +79,8 @@ TEST(ConeTable, ABrokenOrMissingFileGivesNoConesAndSaysWhy)
 
 TEST(ConeProgram, TheLastRampRunsAtThePublishedRateToTheTablesEnd)
 {
-    const Cone* cone04 = shipped().find("04");
+    const ConeTable table = shipped();
+    const Cone* cone04 = table.find("04");
     ASSERT_NE(cone04, nullptr);
     struct Case {
         ConeSpeed speed;
