@@ -1,6 +1,7 @@
 // Loading and saving a program of the largest size the table takes (10 000 lines, about
 // 40 000 keys) through the program file with its editor, table and preview.
 #include "ProgramFile.h"
+#include "ProgramFileRig.h"
 
 #include "FakeTexts.h"
 #include "IniFile.h"
@@ -18,23 +19,11 @@
 
 namespace {
 
-struct Program {
-    ScopedLocaleFacts locale{LocaleFacts{}};
+struct Program : ProgramFileRig {
     QTemporaryDir dir;
-    KilnState state;
-    FakeTexts texts;
-    RecordingLog log;
-    FakeDialogs dialogs;
-    StringGrid grid{ProgramTable::kColumns, ProgramTable::kInitialRows, ProgramTable::kHeaderRows, 1};
-    QCustomPlot chart;
-    QLineEdit maxTemp{"1300"};
-    ProgramEditor editor{state, texts, log, dialogs, {&grid, &chart, &maxTemp}};
-    FileDialogSpec openDialog{"Programs|*.prg", "Load program", "prg"};
-    FileDialogSpec saveDialog{"Programs|*.prg", "Save program", "prg"};
-    ProgramFile file{state, log, dialogs, &grid, editor, openDialog, saveDialog};
     QString path = dir.path() + "/Big.prg";
 
-    Program()
+    Program() : ProgramFileRig("1300")
     {
         state.AppFolder = dir.path();
         IniFile ini(IniFile::Quoting::Program);

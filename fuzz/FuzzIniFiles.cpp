@@ -12,6 +12,7 @@
 #include "OvenFile.h"
 #include "ProgramEditor.h"
 #include "ProgramFile.h"
+#include "ProgramFileRig.h"
 #include "ProgramTable.h"
 #include "TestServices.h"
 #include "TextCodec.h"
@@ -36,19 +37,8 @@ namespace {
     std::abort();
 }
 
-struct Harness {
+struct Harness : ProgramFileRig {
     QTemporaryDir dir;
-    KilnState state;
-    FakeTexts texts;
-    RecordingLog log;
-    FakeDialogs dialogs;
-    StringGrid grid{ProgramTable::kColumns, ProgramTable::kInitialRows, ProgramTable::kHeaderRows, 1};
-    QCustomPlot chart;
-    QLineEdit maxTemp{"1100"};
-    ProgramEditor editor{state, texts, log, dialogs, {&grid, &chart, &maxTemp}};
-    FileDialogSpec openProgram{"Programs|*.prg", "Load program", "prg"};
-    FileDialogSpec saveProgram{"Programs|*.prg", "Save program", "prg"};
-    ProgramFile program{state, log, dialogs, &grid, editor, openProgram, saveProgram};
     QLineEdit modelI{"0.005"}, modelP{"0.02"}, modelR{"0.003"}, heater{"1000"}, ovenMax{"1100"};
     QLineEdit pidP{"1"}, pidI{"1"}, pidD{"1"};
     RadioGroup corr{"corr"};
@@ -119,7 +109,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     write(h.path("fuzz.prg"), bytes);
     try {
-        h.program.Load(h.path("fuzz.prg"));
+        h.file.Load(h.path("fuzz.prg"));
     } catch (const std::exception&) {
     }
     const int lines = h.grid.rows() - ProgramTable::kHeaderRows;

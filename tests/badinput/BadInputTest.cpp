@@ -9,6 +9,7 @@
 #include "OvenFile.h"
 #include "ProgramEditor.h"
 #include "ProgramFile.h"
+#include "ProgramFileRig.h"
 #include "ProgramTable.h"
 #include "TForm1.h"
 #include "TestFiles.h"
@@ -54,20 +55,8 @@ QString errorOf(const std::function<void()>& load)
     return {};
 }
 
-struct ProgramFiles : ::testing::Test {
-    ScopedLocaleFacts locale{LocaleFacts{}};
+struct ProgramFiles : ::testing::Test, ProgramFileRig {
     QTemporaryDir dir;
-    KilnState state;
-    FakeTexts texts;
-    RecordingLog log;
-    FakeDialogs dialogs;
-    StringGrid grid{ProgramTable::kColumns, ProgramTable::kInitialRows, ProgramTable::kHeaderRows, 1};
-    QCustomPlot chart;
-    QLineEdit maxTemp{"1100"};
-    ProgramEditor editor{state, texts, log, dialogs, {&grid, &chart, &maxTemp}};
-    FileDialogSpec openDialog{"Programs|*.prg", "Load program", "prg"};
-    FileDialogSpec saveDialog{"Programs|*.prg", "Save program", "prg"};
-    ProgramFile file{state, log, dialogs, &grid, editor, openDialog, saveDialog};
 };
 
 TEST_F(ProgramFiles, EachGivesTheDefaultsOrNamesTheProblem)

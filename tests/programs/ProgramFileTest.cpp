@@ -1,4 +1,5 @@
 #include "ProgramFile.h"
+#include "ProgramFileRig.h"
 
 #include "FakeTexts.h"
 #include "Guard.h"
@@ -28,20 +29,8 @@ QByteArray prg(const QStringList& keys)
     return TextCodec::encode("[TForm1]\r\n" + keys.join("\r\n") + "\r\n\r\n");
 }
 
-struct FileFixture : ::testing::Test {
-    ScopedLocaleFacts locale{LocaleFacts{}};
+struct FileFixture : ::testing::Test, ProgramFileRig {
     QTemporaryDir dir;
-    KilnState state;
-    FakeTexts texts;
-    RecordingLog log;
-    FakeDialogs dialogs;
-    StringGrid grid{ProgramTable::kColumns, ProgramTable::kInitialRows, ProgramTable::kHeaderRows, 1};
-    QCustomPlot chart;
-    QLineEdit maxTemp{"1100"};
-    ProgramEditor editor{state, texts, log, dialogs, {&grid, &chart, &maxTemp}};
-    FileDialogSpec openDialog{"Programs|*.prg", "Load program", "prg"};
-    FileDialogSpec saveDialog{"Programs|*.prg", "Save program", "prg"};
-    ProgramFile file{state, log, dialogs, &grid, editor, openDialog, saveDialog};
 
     void SetUp() override { state.AppFolder = dir.path(); }
     QString path(const QString& name) const { return dir.path() + "/" + name; }
