@@ -78,19 +78,6 @@ TEST_F(DelayedStartForecast, AWeakKilnIsWarnedOfLongBeforeTheBreakdown)
                    QString::number((form->state.CycleTime - warnedAt) * 1440, 'f', 1).toStdString());
 }
 
-// Noise as the real generator gives it, but repeatable.
-class LcgRandom : public Random {
-public:
-    int uniform(int count) override
-    {
-        state_ = state_ * 6364136223846793005ULL + 1442695040888963407ULL;
-        return int((state_ >> 33) % unsigned(count));
-    }
-
-private:
-    unsigned long long state_ = 12345;
-};
-
 // Every shipped program on the shipped kiln runs to its end without a warning, and the
 // forecast at the start is the program's minutes.
 TEST(ShippedProgramsForecast, NeverWarn)

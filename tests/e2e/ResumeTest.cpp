@@ -164,8 +164,9 @@ TEST_F(Resume, ADelayedStartOutlivesARestart)
     int cycles = 0;
     for (; cycles < 2500 && again->state.ProgState == Stopped; ++cycles) {
         again->InterfaceTimerTimer();
-        if (again->state.ProgState == Stopped)
+        if (again->state.ProgState == Stopped) {
             ASSERT_EQ(again->state.Pid.Power, 0);
+        }
     }
     EXPECT_EQ(again->state.ProgState, Running);
     EXPECT_GE(again->state.CycleTime, at);

@@ -25,19 +25,6 @@
 
 namespace {
 
-// Noise as the real generator gives it, but repeatable.
-class LcgRandom : public Random {
-public:
-    int uniform(int count) override
-    {
-        state_ = state_ * 6364136223846793005ULL + 1442695040888963407ULL;
-        return int((state_ >> 33) % unsigned(count));
-    }
-
-private:
-    unsigned long long state_ = 12345;
-};
-
 // Full power near 200 °C and near 1000 °C, °C per hour; natural cooling 1000 → 200 °C, hours.
 constexpr double kMinRate200 = 150, kMaxRate200 = 300;
 constexpr double kMinRate1000 = 80;

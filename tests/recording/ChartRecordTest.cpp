@@ -28,16 +28,18 @@ TEST(ChartRecord, KeepsEveryPointAndDrawsTheExtremesOfEveryBucket)
             EXPECT_EQ(record.x(j), j * 2.0);
             EXPECT_EQ(record.y(0, j), sample(j)[0]);
         }
-        if (n <= ChartRecord::kMaxBuckets)
+        if (n <= ChartRecord::kMaxBuckets) {
             EXPECT_EQ(record.bucketSize(), 1);
+        }
 
         QVector<QCPGraphData> drawn;
         for (int s = 0; s < 3; ++s) {
             record.drawingInto(s, drawn);
             ASSERT_FALSE(drawn.isEmpty());
             EXPECT_LE(drawn.size(), 4 * ChartRecord::kMaxBuckets + 4);
-            if (n <= ChartRecord::kMaxBuckets)
+            if (n <= ChartRecord::kMaxBuckets) {
                 EXPECT_EQ(drawn.size(), n);  // short records draw themselves
+            }
             EXPECT_EQ(drawn.front().key, 0);
             EXPECT_EQ(drawn.back().key, (n - 1) * 2.0);
             for (int k = 1; k < drawn.size(); ++k)

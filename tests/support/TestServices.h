@@ -39,6 +39,19 @@ public:
     }
 };
 
+// Noise as the real generator gives it, but repeatable.
+class LcgRandom : public Random {
+public:
+    int uniform(int count) override
+    {
+        state_ = state_ * 6364136223846793005ULL + 1442695040888963407ULL;
+        return int((state_ >> 33) % unsigned(count));
+    }
+
+private:
+    unsigned long long state_ = 12345;
+};
+
 // Answers dialogs from a script and records what was asked.
 class FakeDialogs : public Dialogs {
 public:
