@@ -3,17 +3,8 @@
 # settings, program and kiln, on a display (Xvfb when none is set). Five runs and their median.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-BUILD_DIR=${BUILD_DIR:-build-bench}
+source bench/program-folder.sh 73
 probe="$BUILD_DIR/bench/fornaxel_startup_probe"
-folder=$(mktemp -d)
-trap 'rm -rf "$folder"; [ -n "${xvfb:-}" ] && kill "$xvfb" 2>/dev/null' EXIT
-cp -r "$BUILD_DIR/Fornaxel/." "$folder/"
-if [ -z "${DISPLAY:-}" ]; then
-    Xvfb :73 -screen 0 1280x1024x24 >/dev/null 2>&1 &
-    xvfb=$!
-    export DISPLAY=:73
-    sleep 1
-fi
 times=()
 restored=()
 for _ in 1 2 3 4 5; do

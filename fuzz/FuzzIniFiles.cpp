@@ -6,6 +6,7 @@
 // Checked: the text the codec writes reads back into the same text; a load gives a table of
 // at least one and at most ProgramFile::kMaxCount program lines, or an error; the loaded
 // calibration stays finite.
+#include "FuzzSupport.h"
 #include "FakeTexts.h"
 #include "IniFile.h"
 #include "LocaleFacts.h"
@@ -30,12 +31,6 @@
 #include <qcustomplot.h>
 
 namespace {
-
-[[noreturn]] void fail(const char* what)
-{
-    std::fprintf(stderr, "invariant broken: %s\n", what);
-    std::abort();
-}
 
 struct Harness : ProgramFileRig {
     QTemporaryDir dir;
@@ -83,10 +78,7 @@ void checkRoundTrip(const QString& text)
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    // Never destroyed: the process ends with the window and the application still there.
-    new QApplication(*argc, *argv);
-    qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});  // Qt's warnings
+    startQuietApplication(argc, argv);
     harness = new Harness;
     return 0;
 }

@@ -4,6 +4,7 @@
 //
 // Checked: the table holds the file's lines; a control with an entry carries that entry's
 // text as its caption.
+#include "FuzzSupport.h"
 #include "DrivenWindow.h"
 #include "LocaleFacts.h"
 #include "TForm1.h"
@@ -21,12 +22,6 @@
 
 namespace {
 
-[[noreturn]] void fail(const char* what)
-{
-    std::fprintf(stderr, "invariant broken: %s\n", what);
-    std::abort();
-}
-
 struct Harness : WindowServices {
     ScopedLocaleFacts locale{LocaleFacts{}};
     QTemporaryDir dir;
@@ -41,10 +36,7 @@ Harness* harness = nullptr;
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    // Never destroyed: the process ends with the window and the application still there.
-    new QApplication(*argc, *argv);
-    qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});  // Qt's warnings
+    startQuietApplication(argc, argv);
     harness = new Harness;
     return 0;
 }

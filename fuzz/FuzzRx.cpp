@@ -5,6 +5,7 @@
 // Checked: every payload get_rx returns is the unscrambled block of the first frame with a
 // valid check byte that starts after the previous one; after the last piece every such frame
 // has come out; the device values stay finite.
+#include "FuzzSupport.h"
 #include "FakeSerialPort.h"
 #include "FakeTexts.h"
 #include "FrameCodec.h"
@@ -27,12 +28,6 @@
 #include <optional>
 
 namespace {
-
-[[noreturn]] void fail(const char* what)
-{
-    std::fprintf(stderr, "invariant broken: %s\n", what);
-    std::abort();
-}
 
 // The frames a receiver must find in `line`, worked out on the whole stream at once: from
 // `from` on, the first start byte whose frame is complete and whose check byte agrees. A
@@ -151,10 +146,7 @@ Harness* harness = nullptr;
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    // Never destroyed: the process ends with the window and the application still there.
-    new QApplication(*argc, *argv);
-    qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});  // Qt's warnings
+    startQuietApplication(argc, argv);
     harness = new Harness;
     return 0;
 }

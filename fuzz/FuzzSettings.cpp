@@ -6,6 +6,7 @@
 //
 // Checked: the restore ends or raises an error with a text; the values it brings into force
 // stay in range (scale, simulator speed, timer intervals, the indicator threshold).
+#include "FuzzSupport.h"
 #include "DrivenWindow.h"
 #include "EventLog.h"
 #include "FakeSerialPort.h"
@@ -29,12 +30,6 @@
 #include <memory>
 
 namespace {
-
-[[noreturn]] void fail(const char* what)
-{
-    std::fprintf(stderr, "invariant broken: %s\n", what);
-    std::abort();
-}
 
 struct Harness : WindowServices {
     ScopedLocaleFacts locale{LocaleFacts{}};
@@ -65,10 +60,7 @@ Harness* harness = nullptr;
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    // Never destroyed: the process ends with the window and the application still there.
-    new QApplication(*argc, *argv);
-    qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});  // Qt's warnings
+    startQuietApplication(argc, argv);
     harness = new Harness;
     return 0;
 }
