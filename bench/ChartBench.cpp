@@ -43,7 +43,7 @@ public:
         return {};
     }
     QColor chooseColor(const QColor& initial) override { return initial; }
-    QString choosePort(const QString&, const QStringList&, const QStringList&) override { return {}; }
+    QString choosePort(const QString&, const QStringList&, const QStringList&, const QString&) override { return {}; }
     double chooseStartTime(const QString&, const QStringList&, double) override { return 0; }
 };
 

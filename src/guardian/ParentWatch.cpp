@@ -13,7 +13,7 @@ namespace {
 
 volatile sig_atomic_t signalled = 0;
 
-void onSignal(int) { signalled = 1; }
+void onSignal(int s) { signalled = s; }
 
 long long nowMs()
 {
@@ -22,8 +22,8 @@ long long nowMs()
     return t.tv_sec * 1000LL + t.tv_nsec / 1000000;
 }
 
-// The parent's death and a plain kill of the guardian itself both count as the program's end:
-// whoever ends the guardian without a "bye" gets the heater switched off.
+// SIGUSR1 stands for the parent's death; the others are sent to the guardian itself. Either
+// way the heater is switched off before the guardian ends.
 void catchSignals()
 {
     struct sigaction action {};
@@ -53,36 +53,57 @@ bool takeLines(char* buffer, size_t capacity, size_t& used, long long& lastBeat)
     return bye;
 }
 
+int caught = 0;
+
 }  // namespace
 
-WatchEnd WatchParent(const WatchOptions& options)
+ParentWatch::ParentWatch(const WatchOptions& options) : options_(options), lastBeat_(nowMs()) { catchSignals(); }
+
+const char* ParentWatch::terminatingSignal()
 {
-    catchSignals();
-    char buffer[128];
-    size_t used = 0;
-    long long lastBeat = nowMs();
+    switch (caught) {
+    case SIGTERM: return "SIGTERM";
+    case SIGINT: return "SIGINT";
+    case SIGHUP: return "SIGHUP";
+    default: return "signal";
+    }
+}
+
+WatchEnd ParentWatch::next(int portFd, int tickMs)
+{
+    const long long tickAt = tickMs > 0 ? nowMs() + tickMs : 0;
     for (;;) {
         // The parent may have died before the death signal was asked for.
-        if (signalled || getppid() != options.parent)
+        if (getppid() != options_.parent || signalled == SIGUSR1)
             return WatchEnd::ParentEnded;
-        const long long left = lastBeat + options.silenceMs - nowMs();
+        if (signalled) {
+            caught = signalled;
+            return WatchEnd::Terminated;
+        }
+        const long long now = nowMs();
+        const long long left = lastBeat_ + options_.silenceMs - now;
         if (left <= 0)
             return WatchEnd::Silent;
-        pollfd fds[2] = {{options.heartbeatFd, POLLIN, 0}, {options.portFd, 0, 0}};
-        const int ready = poll(fds, options.portFd >= 0 ? 2 : 1, int(left < 250 ? left : 250));
+        if (tickAt && now >= tickAt)
+            return WatchEnd::Tick;
+        long long wait = left < 250 ? left : 250;
+        if (tickAt && tickAt - now < wait)
+            wait = tickAt - now;
+        pollfd fds[2] = {{options_.heartbeatFd, POLLIN, 0}, {portFd, 0, 0}};
+        const int ready = poll(fds, portFd >= 0 ? 2 : 1, int(wait));
         if (ready < 0 && errno != EINTR)
             return WatchEnd::ParentEnded;
         if (ready <= 0)
             continue;
-        if (options.portFd >= 0 && (fds[1].revents & (POLLHUP | POLLERR | POLLNVAL)))
+        if (portFd >= 0 && (fds[1].revents & (POLLHUP | POLLERR | POLLNVAL)))
             return WatchEnd::PortLost;
         if (fds[0].revents & (POLLIN | POLLHUP | POLLERR)) {
-            const ssize_t n = read(options.heartbeatFd, buffer + used, sizeof buffer - used);
+            const ssize_t n = read(options_.heartbeatFd, buffer_ + used_, sizeof buffer_ - used_);
             if (n == 0 || (n < 0 && errno != EINTR && errno != EAGAIN))
                 return WatchEnd::ParentEnded;
             if (n > 0) {
-                used += size_t(n);
-                if (takeLines(buffer, sizeof buffer, used, lastBeat))
+                used_ += size_t(n);
+                if (takeLines(buffer_, sizeof buffer_, used_, lastBeat_))
                     return WatchEnd::Released;
             }
         }

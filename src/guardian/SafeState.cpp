@@ -42,8 +42,10 @@ bool writeAll(int fd, const QByteArray& bytes)
     return true;
 }
 
+}  // namespace
+
 // The controller's line: raw, 9600 baud, 8 data bits, no parity, one stop bit, no flow control.
-int openDevice(const QString& device)
+int OpenDevice(const QString& device)
 {
     const int fd = ::open(QFile::encodeName(device).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
@@ -59,6 +61,8 @@ int openDevice(const QString& device)
     }
     return fd;
 }
+
+namespace {
 
 QByteArray request(int reg)
 {
@@ -95,7 +99,7 @@ QString SendSafeState(int sharedFd, const QString& device)
         // The shared descriptor is dead (the device went and came back, say): a fresh open
         // works now that the program no longer holds the port.
         if (ownFd < 0 && !device.isEmpty()) {
-            ownFd = openDevice(device);
+            ownFd = OpenDevice(device);
             if (ownFd < 0) {
                 error = systemError();
                 continue;

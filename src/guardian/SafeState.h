@@ -10,5 +10,8 @@ QByteArray SafeStateFrames(int start);
 // frames went out, otherwise why they could not.
 QString SendSafeState(int sharedFd, const QString& device);
 
+// The device opened anew (its links resolved now) for the controller's line; -1 when it cannot be.
+int OpenDevice(const QString& device);
+
 // Appends one time-stamped UTF-8 line to the file, making its folder where it is missing.
 void AppendLogLine(const QString& path, const QString& text);

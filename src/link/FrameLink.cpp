@@ -4,6 +4,7 @@
 #include "FrameCutter.h"
 #include "PortManager.h"
 #include "Services.h"
+#include "Wire.h"
 
 #include <QCheckBox>
 #include <QPlainTextEdit>
@@ -47,9 +48,28 @@ void FrameLink::trace(const QString& line)
         view_.Memo1->appendPlainText(line);
 }
 
+// A register write is about its register (and the NV register's number), whatever the value;
+// every other request is about all of its bytes.
+QByteArray FrameLink::keyOf(const QByteArray& payload)
+{
+    if (payload.size() >= 4 && quint8(payload.at(1)) == Wire::WriteRegister)
+        return payload.left(quint8(payload.at(2)) == Wire::NvRegister ? 4 : 3);
+    return payload;
+}
+
+qsizetype FrameLink::queuedBytes() const
+{
+    qsizetype n = 0;
+    for (const Queued& q : tx_)
+        n += q.frame.size();
+    return n;
+}
+
 void FrameLink::tx_block(const QByteArray& payload)
 {
-    tx_ += BuildFrame(payload, random_.uniform(256));
+    const QByteArray key = keyOf(payload);
+    tx_.removeIf([&](const Queued& q) { return q.key == key; });
+    tx_.append({key, BuildFrame(payload, random_.uniform(256))});
     trace("   >> " + HexBytes(payload));
     DoTx();
 }
@@ -58,8 +78,11 @@ void FrameLink::DoTx()
 {
     if (tx_.isEmpty() || !port_.CheckPort())
         return;
+    QByteArray bytes;
+    for (const Queued& q : tx_)
+        bytes += q.frame;
     // A failed write keeps the whole queue: it goes out again with the next success.
-    if (port_.PortWrite(tx_))
+    if (port_.PortWrite(bytes))
         tx_.clear();
 }
 

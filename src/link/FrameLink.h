@@ -1,5 +1,6 @@
 #pragma once
 #include <QByteArray>
+#include <QList>
 #include <optional>
 
 class PortManager;
@@ -15,7 +16,8 @@ struct FrameLinkView {
 
 // The frames on the serial line: payloads go out framed and queued, received bytes come back
 // as payloads. Frames queued while the port cannot be used go out, in order, with the next
-// successful write.
+// successful write; a newer request for the same register replaces an older one still waiting,
+// so a long loss leaves at most the latest batch and one identification request.
 class FrameLink {
 public:
     FrameLink(PortManager& port, Random& random, FrameLinkView view);
@@ -30,7 +32,8 @@ public:
     // At most one frame per call.
     std::optional<QByteArray> get_rx();
 
-    qsizetype queuedBytes() const { return tx_.size(); }
+    qsizetype queuedBytes() const;
+    qsizetype queuedFrames() const { return tx_.size(); }
     qsizetype receivedBytes() const { return rx_.size(); }
 
 private:
@@ -39,6 +42,12 @@ private:
     PortManager& port_;
     Random& random_;
     FrameLinkView view_;
+    struct Queued {
+        QByteArray key;  // what the request is about: a newer one with the same key replaces it
+        QByteArray frame;
+    };
+    static QByteArray keyOf(const QByteArray& payload);
+
     QByteArray rx_;
-    QByteArray tx_;
+    QList<Queued> tx_;
 };

@@ -16,12 +16,23 @@ void Guardian::Heartbeat()
         if (now != GuardianProcess::State::Running)
             noteEnd(now);
     }
-    if (state_.simulated() || !port_.PortIsOpen()) {
+    if (state_.simulated() || port_.PortName().isEmpty()) {
         Release();
         return;
     }
-    if (running_ && device_ != port_.PortName())
-        Release();  // another port: the guardian must hold the one in use
+    if (!state_.PortOk) {
+        // Lost: the guardian tries the port on its own; a new one only for a port that is open.
+        if (running_)
+            process_.beat();
+        return;
+    }
+    if (!port_.PortIsOpen()) {
+        Release();
+        return;
+    }
+    // Another port, or the line it shared died with a loss: the guardian must hold the one in use.
+    if (running_ && (device_ != port_.PortName() || losses_ != port_.LossCount()))
+        Release();
     if (!running_)
         launch();
     if (running_)
@@ -46,6 +57,7 @@ void Guardian::noteEnd(GuardianProcess::State end)
     case GuardianProcess::State::SafeStateSent:
     case GuardianProcess::State::SafeStateNotSent: log_.TLogLS("LogGuardianActed", QString()); break;
     case GuardianProcess::State::PortLost: break;
+    case GuardianProcess::State::Terminated: log_.TLogLS("LogGuardianTerminated", QString()); break;
     default: log_.TLogLS("LogGuardianGone", QString()); break;
     }
 }
@@ -60,6 +72,8 @@ void Guardian::launch()
     l.silentText = texts_.LS("GuardianNoHeartbeat");
     l.sentText = texts_.LS("GuardianSafeStateSent");
     l.unsentText = texts_.LS("GuardianSafeStateNotSent");
+    l.lostText = texts_.LS("GuardianPortLost");
+    l.terminatedText = texts_.LS("GuardianTerminated");
     if (!process_.start(l)) {
         if (!startFailureLogged_)
             log_.TLogLS("LogNoGuardian", process_.errorString());
@@ -68,5 +82,6 @@ void Guardian::launch()
     }
     running_ = true;
     device_ = l.device;
+    losses_ = port_.LossCount();
     startFailureLogged_ = false;
 }

@@ -16,7 +16,12 @@ enum Exit : int {
     BadArguments = 2,
     SafeStateSent = 3,
     SafeStateNotSent = 4,
-    PortLost = 5,     // the port went away: nothing was written
+    PortLost = 5,     // no longer used: a guardian whose port fails opens it again
+    TerminatedSent = 6,     // ended by a signal of its own (SIGTERM, say), the safe state sent
+    TerminatedNotSent = 7,
 };
+
+inline constexpr int kPortRetryMs = 250;   // a lost port is opened again this often
+inline constexpr int kGiveUpMs = 12 * 3600 * 1000;  // how long it tries after the program's end
 
 }  // namespace GuardianProtocol

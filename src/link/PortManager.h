@@ -3,6 +3,7 @@
 #include "Texts.h"
 
 #include <QString>
+#include <QStringList>
 #include <stdexcept>
 
 class Dialogs;
@@ -25,10 +26,11 @@ struct PortManagerView {
 };
 
 // Owns the serial port of the controller: which port it is, opening and closing it, whether
-// it may be used now, and the one report per loss of it.
+// it may be used now, the one report per loss of it, and trying it again while it is lost.
 class PortManager {
 public:
     static constexpr int kLogPage = 4;
+    static constexpr const char* kByIdPrefix = "/dev/serial/by-id/";
 
     PortManager(KilnState& state, SerialPort& port, Dialogs& dialogs, const MessageSource& texts,
                 EventLogWriter& log, PortManagerView view);
@@ -41,22 +43,32 @@ public:
     static QString nameOfNumber(int n);
     // The number a /dev/ttyS port goes by in older settings; 0 for any other device.
     static int numberOfName(const QString& path);
+    // The picker's list: /dev/serial/by-id/ names first, then the others in natural order
+    // (ttyS2 before ttyS10), each once, with the configured port among them even when it is gone.
+    static QStringList pickerPorts(QStringList ports, const QString& configured);
 
     bool PortIsOpen() const;
     bool PortAvailable() const;
     // Opens the configured port (the picker first when there is none) and drops stale input.
     void PortOpen();
     void PortClose();
-    // Forgets the port and opens: the operator picks one.
+    // The operator picks a port when none is configured; Cancel leaves it as it was.
     void PortChangeNumber();
     // The control cycle's retry while the controller is silent: closes and opens the port
     // again. A port that cannot be opened is reported once, like any other loss of it.
     void PortReopen();
+    // Once per control cycle: a lost port is tried again, its name resolved anew, without a
+    // word until it is back (logged once).
+    void PortRetry();
+    // How often the port has been lost; a guardian started before the last loss holds a dead line.
+    int LossCount() const { return losses_; }
 
     // Whether the port may be used now; reports it once when it may not.
     bool CheckPort();
+    // Reports the loss once, naming its cause (the last failure of the port).
     void PortOpenError();
     void PortOpenTry();
+    // The Port button: the picker, with the cycle and the heartbeat going on while it is open.
     void PortSelectClick();
 
     // The bytes waiting at the port; a read failure reports the port and gives nothing.
@@ -65,6 +77,10 @@ public:
     bool PortWrite(const QByteArray& bytes);
 
 private:
+    bool tryOpen();
+    QString openFailure() const;
+    QString choose();
+    void lose(const QString& cause);
     void logOpened();
     void showPortCaption();
 
@@ -75,4 +91,7 @@ private:
     EventLogWriter& log_;
     PortManagerView view_;
     QString name_;
+    QString cause_;      // why the port cannot be used, in the operator's words
+    bool lost_ = false;  // reported, and tried again every cycle until it is back
+    int losses_ = 0;
 };

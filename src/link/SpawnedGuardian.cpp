@@ -30,6 +30,8 @@ GuardianProcess::State stateOfExit(int status)
     case GuardianProtocol::SafeStateSent: return GuardianProcess::State::SafeStateSent;
     case GuardianProtocol::SafeStateNotSent: return GuardianProcess::State::SafeStateNotSent;
     case GuardianProtocol::PortLost: return GuardianProcess::State::PortLost;
+    case GuardianProtocol::TerminatedSent:
+    case GuardianProtocol::TerminatedNotSent: return GuardianProcess::State::Terminated;
     default: return GuardianProcess::State::Ended;
     }
 }
@@ -83,7 +85,9 @@ bool SpawnedGuardian::start(const GuardianLaunch& launch)
                               "--ended", launch.endedText.toUtf8(),
                               "--silent", launch.silentText.toUtf8(),
                               "--sent", launch.sentText.toUtf8(),
-                              "--unsent", launch.unsentText.toUtf8()};
+                              "--unsent", launch.unsentText.toUtf8(),
+                              "--lost", launch.lostText.toUtf8(),
+                              "--terminated", launch.terminatedText.toUtf8()};
     if (port >= 0)
         args << "--fd" << QByteArray::number(GuardianProtocol::kPortFd);
     std::vector<char*> argv;

@@ -99,7 +99,8 @@ QColor QtDialogs::chooseColor(const QColor& initial)
     return c.isValid() ? c : initial;
 }
 
-QString QtDialogs::choosePort(const QString& title, const QStringList& lines, const QStringList& ports)
+QString QtDialogs::choosePort(const QString& title, const QStringList& lines, const QStringList& ports,
+                              const QString& current)
 {
     QDialog dialog(parent_);
     dialog.setWindowTitle(title);
@@ -109,7 +110,8 @@ QString QtDialogs::choosePort(const QString& title, const QStringList& lines, co
     auto* list = new QComboBox(&dialog);
     list->setEditable(true);  // a pseudo-terminal is not listed, but can be typed
     list->addItems(ports);
-    list->setCurrentIndex(ports.isEmpty() ? -1 : 0);
+    const qsizetype preselected = ports.indexOf(current);
+    list->setCurrentIndex(preselected >= 0 ? int(preselected) : (ports.isEmpty() ? -1 : 0));
     layout->addWidget(list);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
     QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);

@@ -34,7 +34,8 @@ public:
     QString saveFile(const QString& title, const QString& filter, const QString& defaultExt, const QString& folder,
                      const QString& fileName) override;
     QColor chooseColor(const QColor& initial) override;
-    QString choosePort(const QString& title, const QStringList& lines, const QStringList& ports) override;
+    QString choosePort(const QString& title, const QStringList& lines, const QStringList& ports,
+                       const QString& current) override;
     double chooseStartTime(const QString& title, const QStringList& lines, double initial) override;
 
     // "Programs (*.prg)|*.prg" -> "Programs (*.prg)"; pairs joined by ";;".

@@ -8,6 +8,9 @@
 // or a pseudo-terminal such as the emulator's). Tests replace it.
 class SerialPort {
 public:
+    // Why the last open failed, as far as the operator can act on it.
+    enum class Failure { None, NoDevice, PermissionDenied, InUse, Other };
+
     virtual ~SerialPort() = default;
     // False when the port cannot be opened; errorString() then says why.
     virtual bool open(const QString& path) = 0;
@@ -20,9 +23,12 @@ public:
     // False on a write failure.
     virtual bool write(const QByteArray& bytes) = 0;
     virtual void discardInput() = 0;
-    // The serial ports the system knows of, by device path, in order.
+    // The serial ports the system knows of, by device path, with the /dev/serial/by-id/ names.
     virtual QStringList availablePorts() const = 0;
     virtual QString errorString() const = 0;
     // The open port's file descriptor, for a helper process that shares the line; -1 for none.
     virtual int descriptor() const { return -1; }
+    virtual Failure failure() const { return Failure::Other; }
+    // Who has the port when it is in use ("PID 1234 (fornaxel)"); empty when unknown.
+    virtual QString holder() const { return {}; }
 };

@@ -41,9 +41,11 @@ public:
                              const QString& folder, const QString& fileName) = 0;
     // Returns the chosen colour, or `initial` when cancelled.
     virtual QColor chooseColor(const QColor& initial) = 0;
-    // The port picker: a title, two lines of explanation, the detected ports (the first one
-    // preselected) in a list that also takes a typed device path. Empty result: cancelled.
-    virtual QString choosePort(const QString& title, const QStringList& lines, const QStringList& ports) = 0;
+    // The port picker: a title, two lines of explanation, the detected ports (`current`
+    // preselected, else the first) in a list that also takes a typed device path. Empty result:
+    // cancelled.
+    virtual QString choosePort(const QString& title, const QStringList& lines, const QStringList& ports,
+                               const QString& current) = 0;
     // A date and a time to the minute, offered from `initial` (both date-time numbers, days
     // since 1899-12-30), under a title and lines of explanation. 0: cancelled.
     virtual double chooseStartTime(const QString& title, const QStringList& lines, double initial) = 0;

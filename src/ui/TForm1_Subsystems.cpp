@@ -149,6 +149,7 @@ void TForm1::createSubsystems()
     restoreScheduledStart = [this](double at) { delayedStart->Restore(at); };
     steps.ShowForecast = [this] { firingForecast->ShowForecast(); };
     steps.CycleDone = [this] {
+        port->PortRetry();
         guardian->Heartbeat();
         keepAwake->Follow(state.ProgState);
         keeper->Follow();

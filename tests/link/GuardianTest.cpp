@@ -111,3 +111,62 @@ TEST_F(GuardianSide, AGuardianThatCannotStartIsLoggedOnceAndTriedAgain)
     guardian.Heartbeat();
     EXPECT_EQ(log.keys(), (QStringList{"LogNoGuardian", "LogGuardianGone", "LogNoGuardian"}));
 }
+
+TEST_F(GuardianSide, OneGuardianSeesALossThroughAndTheNextOneWatchesTheNewLine)
+{
+    guardian.Heartbeat();
+    ASSERT_EQ(process.launches.size(), 1);
+    // The adapter drops out: the guardian goes on (it tries the port on its own) and is beaten.
+    serial.present = false;
+    EXPECT_FALSE(port.CheckPort());
+    for (int cycle = 0; cycle < 5; ++cycle) {
+        port.PortRetry();
+        guardian.Heartbeat();
+    }
+    EXPECT_EQ(process.launches.size(), 1);
+    EXPECT_EQ(process.releases, 0);
+    EXPECT_EQ(process.beats, 6);
+    // Back under the same name: the old guardian is let go, a new one shares the new line.
+    serial.present = true;
+    port.PortRetry();
+    guardian.Heartbeat();
+    guardian.Heartbeat();
+    EXPECT_EQ(process.releases, 1);
+    ASSERT_EQ(process.launches.size(), 2);
+    EXPECT_EQ(process.launches[1].device, "/dev/ttyUSB0");
+    EXPECT_FALSE(process.launches[1].lostText.isEmpty());
+    EXPECT_EQ(log.keys(), (QStringList{"LogPortOpenError", "LogPortBack"}));
+}
+
+TEST_F(GuardianSide, NoGuardianForAPortThatIsNotOpen)
+{
+    struct Case {
+        const char* what;
+        QString name;
+        bool opens;
+    };
+    const Case cases[] = {{"no port configured (a cancelled picker)", "", true},
+                          {"a port that cannot be opened", "/dev/ttyUSB0", false}};
+    for (const Case& c : cases) {
+        guardian.Release();
+        port.PortClose();
+        process.launches.clear();
+        serial.openFails = !c.opens;
+        port.PortSetName(c.name);
+        port.PortOpenTry();
+        for (int cycle = 0; cycle < 4; ++cycle) {
+            port.PortRetry();
+            guardian.Heartbeat();
+        }
+        EXPECT_TRUE(process.launches.isEmpty()) << c.what;
+    }
+}
+
+TEST_F(GuardianSide, AGuardianEndedByASignalIsLoggedAsThat)
+{
+    guardian.Heartbeat();
+    process.now = GuardianProcess::State::Terminated;
+    guardian.Heartbeat();
+    EXPECT_EQ(log.keys(), QStringList{"LogGuardianTerminated"});
+    EXPECT_EQ(process.launches.size(), 2);
+}

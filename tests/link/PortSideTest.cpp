@@ -74,30 +74,158 @@ struct PortSide : ::testing::Test {
 
 }  // namespace
 
-TEST_F(PortSide, FramesWaitWhileThePortIsUnusableAndGoOutInOrder)
+TEST_F(PortSide, ALostPortIsTriedEveryCycleWithOneBoxAndComesBackOnItsOwn)
 {
     serial.present = false;  // the adapter is pulled out
     link.tx_block(hex("000300"));
     link.tx_block(hex("000310"));
-    link.tx_block(hex("000311"));
-    EXPECT_EQ(dialogs.asked.count("message:<MBError>|<CantOpenPort>/dev/ttyUSB0\r\n<ChooseAnotherPort>"), 1);
-    EXPECT_EQ(log.keys(), QStringList{"LogPortOpenError"});
+    EXPECT_EQ(dialogs.asked.filter("message:"),
+              QStringList{"message:<MBError>|<CantOpenPort>/dev/ttyUSB0: <PortNoDevice>\r\n<PortTriedAgain>"});
     EXPECT_EQ(pages.currentIndex(), PortManager::kLogPage);
     EXPECT_TRUE(serial.written.isEmpty());
+    // Gone, then there but not yet openable: tried every cycle, without a word.
+    const int opensBefore = serial.opens;
+    for (int cycle = 0; cycle < 3; ++cycle)
+        port.PortRetry();
+    EXPECT_EQ(serial.opens, opensBefore);  // nothing to open while the name is gone
     serial.present = true;
-    dialogs.portAnswer = "/dev/ttyUSB0";
-    port.PortSelectClick();  // the only way back
+    serial.openFails = true;
+    for (int cycle = 0; cycle < 3; ++cycle) {
+        port.PortRetry();
+        poller.WorkHardware();
+    }
+    EXPECT_EQ(serial.opens, opensBefore + 3);
+    EXPECT_FALSE(state.PortOk);
+    serial.openFails = false;
+    port.PortRetry();
     EXPECT_TRUE(state.PortOk);
-    EXPECT_TRUE(hardwareTimer.isActive() && interfaceTimer.isActive());
-    EXPECT_EQ(portSelect.text(), "<Port>/dev/ttyUSB0");
+    port.PortRetry();
+    EXPECT_EQ(serial.opens, opensBefore + 4);
+    EXPECT_EQ(dialogs.asked.filter("message:").size(), 1);
+    EXPECT_EQ(log.entries, (QStringList{"LogPortOpenError| /dev/ttyUSB0: <PortNoDevice>", "LogPortBack| /dev/ttyUSB0"}));
     link.DoTx();
-    EXPECT_EQ(serial.takeRequests(), (QList<QByteArray>{hex("000300"), hex("000310"), hex("000311")}));
+    EXPECT_EQ(serial.takeRequests(), (QList<QByteArray>{hex("000300"), hex("000310")}));
 
-    serial.writeFails = true;  // a failed write keeps the queue and is reported once
+    // Lost again later: one more box, and the cycle keeps trying.
+    serial.writeFails = true;
     link.tx_block(hex("000312"));
     link.tx_block(hex("000313"));
     EXPECT_EQ(dialogs.asked.filter("message:").size(), 2);
-    EXPECT_GT(link.queuedBytes(), 0);
+    EXPECT_EQ(port.LossCount(), 2);
+    serial.writeFails = false;
+    port.PortRetry();
+    link.DoTx();
+    EXPECT_EQ(serial.takeRequests(), (QList<QByteArray>{hex("000312"), hex("000313")}));
+}
+
+TEST_F(PortSide, ASilentControllersReopenThatFailsIsALossTriedAgainNotTheEnd)
+{
+    serial.openFails = true;
+    port.PortReopen();
+    EXPECT_FALSE(state.PortOk);
+    serial.openFails = false;
+    port.PortRetry();
+    EXPECT_TRUE(state.PortOk);
+    EXPECT_TRUE(serial.isOpen());
+}
+
+TEST_F(PortSide, FramesQueuedWhileThePortIsLostAreTheLatestBatchAndOneIdentification)
+{
+    state.ControllerName.clear();
+    serial.present = false;
+    for (int cycle = 0; cycle < 60; ++cycle) {
+        state.Pid.Power = quint8(cycle);
+        poller.WorkHardware();  // a batch and a name request each time
+        state.RequestDue = true;
+        poller.WorkHardware();
+    }
+    EXPECT_EQ(link.queuedFrames(), 15);
+    serial.present = true;
+    port.PortRetry();
+    link.DoTx();
+    const QList<QByteArray> sent = serial.takeRequests();
+    ASSERT_EQ(sent.size(), 15);
+    EXPECT_EQ(sent.count(hex("0003E0")), 1);
+    EXPECT_EQ(sent.count(hex("000300")), 1);
+    // The latest batch in its order: the reads, then power, A and B.
+    EXPECT_EQ(sent.mid(11), (QList<QByteArray>{hex("000220") + char(59), hex("00022164"), hex("00022200"),
+                                               hex("0003E0")}));
+    EXPECT_EQ(link.queuedFrames(), 0);
+}
+
+TEST_F(PortSide, TheOpenFailureNamesItsCause)
+{
+    struct Case {
+        SerialPort::Failure failure;
+        QString holder;
+        QString cause;
+    };
+    const Case cases[] = {
+        {SerialPort::Failure::NoDevice, "", "<PortNoDevice>"},
+        {SerialPort::Failure::PermissionDenied, "", "<PortPermissionDenied>"},
+        {SerialPort::Failure::InUse, "PID 42 (fornaxel)", "<PortInUse>: PID 42 (fornaxel)"},
+        {SerialPort::Failure::InUse, "", "<PortInUse>"},
+        {SerialPort::Failure::Other, "", "no such device"},
+    };
+    for (const Case& c : cases) {
+        dialogs.asked.clear();
+        serial.openFails = true;
+        serial.openFailure = c.failure;
+        serial.heldBy = c.holder;
+        port.PortOpenTry();
+        EXPECT_EQ(dialogs.asked, QStringList{"message:<MBError>|<CantOpenPort>/dev/ttyUSB0: " + c.cause +
+                                             "\r\n<PortTriedAgain>"});
+        EXPECT_EQ(log.entries.last(), "LogPortOpenError| /dev/ttyUSB0: " + c.cause);
+    }
+}
+
+TEST_F(PortSide, ThePickerListsStableNamesFirstInNaturalOrderWithTheConfiguredPort)
+{
+    struct Case {
+        QStringList found;
+        QString configured;
+        QStringList offered;
+    };
+    const QString byId = "/dev/serial/by-id/usb-FTDI_FT232R-if00-port0";
+    const Case cases[] = {
+        {{"/dev/ttyS10", "/dev/ttyS2", "/dev/ttyS1"}, "", {"/dev/ttyS1", "/dev/ttyS2", "/dev/ttyS10"}},
+        {{"/dev/ttyUSB0", "/dev/ttyS0", byId}, "/dev/ttyUSB0", {byId, "/dev/ttyS0", "/dev/ttyUSB0"}},
+        {{"/dev/ttyS0"}, "/dev/ttyUSB3", {"/dev/ttyS0", "/dev/ttyUSB3"}},  // lost: still offered
+        {{"/dev/ttyACM10", "/dev/ttyACM9", "/dev/ttyACM09"}, "/dev/ttyACM9",
+         {"/dev/ttyACM09", "/dev/ttyACM9", "/dev/ttyACM10"}},
+        {{}, "", {}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(PortManager::pickerPorts(c.found, c.configured), c.offered) << c.found.join(' ').toStdString();
+}
+
+TEST_F(PortSide, ThePickerLeavesTheCycleRunningAndCancelKeepsThePort)
+{
+    int ticks = 0;
+    QObject::connect(&interfaceTimer, &QTimer::timeout, [&] { ++ticks; });
+    interfaceTimer.start(5);
+    hardwareTimer.start(5);
+    serial.ports = {"/dev/ttyS10", "/dev/ttyS2"};
+    dialogs.portPickerOpenMs = 300;
+    dialogs.portAnswer.clear();  // Cancel
+    const int opens = serial.opens;
+    port.PortSelectClick();
+    EXPECT_GT(ticks, 0);  // the cycle went on while the picker was open
+    EXPECT_TRUE(interfaceTimer.isActive() && hardwareTimer.isActive());
+    EXPECT_EQ(dialogs.portPreselected, "/dev/ttyUSB0");
+    EXPECT_EQ(dialogs.portsOffered, (QStringList{"/dev/ttyS2", "/dev/ttyS10", "/dev/ttyUSB0"}));
+    EXPECT_EQ(port.PortName(), "/dev/ttyUSB0");
+    EXPECT_TRUE(state.PortOk && serial.isOpen());
+    EXPECT_EQ(serial.opens, opens);
+    EXPECT_TRUE(dialogs.asked.filter("message:").isEmpty());
+
+    // Another port: switched to at once after the picker, and reported as opened.
+    dialogs.portPickerOpenMs = 0;
+    dialogs.portAnswer = "/dev/ttyS2";
+    port.PortSelectClick();
+    EXPECT_EQ(serial.openedPath, "/dev/ttyS2");
+    EXPECT_EQ(portSelect.text(), "<Port>/dev/ttyS2");
+    EXPECT_EQ(log.keys().last(), "LogPort");
 }
 
 TEST_F(PortSide, AnUnopenablePortIsReportedOnceAndTheCancelledPickerToo)
@@ -120,6 +248,8 @@ TEST_F(PortSide, AnUnopenablePortIsReportedOnceAndTheCancelledPickerToo)
     EXPECT_EQ(serial.ports, dialogs.portsOffered);
     EXPECT_EQ(dialogs.asked.filter("message:").size(), 2);
     EXPECT_EQ(portSelect.text(), "<Port>");
+    EXPECT_EQ(dialogs.asked.filter("message:").last(),
+              "message:<MBError>|<CantOpenPort>: <ChooseAnotherPort>\r\n<PortTriedAgain>");
     EXPECT_EQ(PortManager::nameOfNumber(3), "/dev/ttyS2");
 }
 

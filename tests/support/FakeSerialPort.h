@@ -18,6 +18,8 @@ public:
     QByteArray incoming;  // waiting to be read
     QByteArray written;
     QStringList ports = {"/dev/ttyS0", "/dev/ttyUSB0"};
+    Failure openFailure = Failure::Other;  // why a failed open failed
+    QString heldBy;
 
     bool open(const QString& path) override
     {
@@ -49,6 +51,8 @@ public:
     void discardInput() override { incoming.clear(); }
     QStringList availablePorts() const override { return ports; }
     QString errorString() const override { return "no such device"; }
+    Failure failure() const override { return openFailure; }
+    QString holder() const override { return heldBy; }
 
     // The controller answers: the payload goes onto the line framed.
     void reply(const QByteArray& payload, int start = 7) { incoming += BuildFrame(payload, start); }

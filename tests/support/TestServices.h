@@ -2,7 +2,9 @@
 #include "Services.h"
 
 #include <QColor>
+#include <QEventLoop>
 #include <QStringList>
+#include <QTimer>
 #include <deque>
 
 // A clock the test sets. `value` is the wall clock, `monotonic` the steady reading; the
@@ -97,10 +99,19 @@ public:
     }
     QString portAnswer;  // empty = cancel
     QStringList portsOffered;
-    QString choosePort(const QString& title, const QStringList& lines, const QStringList& ports) override
+    QString portPreselected;
+    int portPickerOpenMs = 0;  // the picker stays open this long, the message loop running
+    QString choosePort(const QString& title, const QStringList& lines, const QStringList& ports,
+                       const QString& current) override
     {
         asked << "port:" + title + "|" + lines.join("|");
         portsOffered = ports;
+        portPreselected = current;
+        if (portPickerOpenMs > 0) {
+            QEventLoop open;
+            QTimer::singleShot(portPickerOpenMs, &open, &QEventLoop::quit);
+            open.exec();
+        }
         return portAnswer;
     }
     double startTimeAnswer = 0;  // 0 = cancel
