@@ -59,6 +59,10 @@ void ControlCycle::InitState()
     InitDevice(state_.Devices[DeviceTable::kSensor], kDeviceTolerance);
     InitDevice(state_.Devices[DeviceTable::kMains], kDeviceTolerance);
     InitDevice(state_.Devices[DeviceTable::kOverheat], kDeviceTolerance);
+    // No kiln reading has come yet: nothing may start on the temperature of 0 °C that the
+    // record holds until one does.
+    state_.Devices[DeviceTable::kThermocouple].Error = true;
+    state_.KilnReadingOk = false;
     state_.LostCycles = 0;
 }
 
@@ -103,6 +107,7 @@ void ControlCycle::showIndicatorsAlwaysShown()
 void ControlCycle::cycleWithData()
 {
     rejectNonFiniteReadings();
+    watchKilnReading();
     connectionEdge();
     view_.Panel4->setColor(Colors::Lime);
     showStatusTexts();
@@ -137,6 +142,16 @@ void ControlCycle::rejectNonFiniteReadings()
     }
 }
 
+// The kiln reading of this cycle, as the Start button, the title and the log see it.
+void ControlCycle::watchKilnReading()
+{
+    const ErrDevice& kiln = state_.Devices[DeviceTable::kThermocouple];
+    const bool ok = !kiln.Error;
+    if (!ok && state_.KilnReadingOk && programActive(state_.ProgState))
+        log_.TLogLS("LogNoKilnReading", " " + state_.channelText(DeviceTable::kThermocouple));
+    state_.KilnReadingOk = ok;
+}
+
 void ControlCycle::connectionEdge()
 {
     if (state_.Connected)
@@ -151,7 +166,9 @@ void ControlCycle::showStatusTexts()
 {
     const TemperatureScale& t = state_.Temps;
     view_.StatusOutside->setText(texts_.LS("StatusOutside") + t.TermSdeg(state_.outsideTemp()));
-    view_.StatusInside->setText(texts_.LS("StatusInside") + t.TermSdeg(state_.kilnTemp()));
+    // A broken thermocouple's reading is no temperature.
+    view_.StatusInside->setText(texts_.LS("StatusInside") +
+                                (state_.KilnReadingOk ? t.TermSdeg(state_.kilnTemp()) : texts_.LS("NoReading")));
     view_.StatusTarget->setText(texts_.LS("StatusTarget") + t.TermSdeg(state_.TargetTemp));
 }
 
@@ -277,6 +294,7 @@ void ControlCycle::handOver()
 void ControlCycle::lostCycle()
 {
     ++state_.LostCycles;
+    state_.KilnReadingOk = false;
     view_.Panel4->setColor(state_.FlashColor);
     view_.Panel7->setColor(state_.FlashColor);
     view_.Panel8->setColor(state_.FlashColor);
@@ -307,7 +325,8 @@ void ControlCycle::startButtonRule()
 {
     if (state_.Connected) {
         const bool manual = steps_.ManualMode && steps_.ManualMode();
-        view_.StartButton->setEnabled(!state_.ProgImpossible && !manual);
+        // Start also waits for a valid kiln reading: the firing's first line ramps from it.
+        view_.StartButton->setEnabled(!state_.ProgImpossible && !manual && state_.KilnReadingOk);
         return;
     }
     view_.StartButton->setEnabled(false);

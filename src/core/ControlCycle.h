@@ -82,6 +82,7 @@ private:
     void cycleWithData();
     void lostCycle();
     void rejectNonFiniteReadings();
+    void watchKilnReading();
     void connectionEdge();
     void showStatusTexts();
     void showThermocoupleIndicator();

@@ -2,6 +2,7 @@
 
 #include "DateTime.h"
 #include "FaultSupervisor.h"
+#include "FiringResume.h"
 #include "Numbers.h"
 #include "Pid.h"
 #include "TemperatureText.h"
@@ -10,6 +11,7 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QStringList>
 #include <QTabWidget>
 #include <QTimer>
 #include <cmath>
@@ -208,25 +210,65 @@ void Executor::StartButtonClick()
         return;
     }
     PidReset(state_.Pid);
-    // A line chosen with Prev/Next, or the line a breakdown or pause left, is kept with its time.
-    if (state_.ProgLine == 0)
-        SetProgLine(1);
-    state_.ProgState = Running;
+    // A finished or broken-down firing starts again from the beginning. A line chosen with
+    // Prev/Next, or the line a pause left, is kept with its time.
+    const bool fresh = state_.ProgLine == 0 || state_.ProgState == Finished || state_.ProgState == BreakDown;
     state_.StartTemp = state_.kilnTemp();
+    const int skipped = fresh ? PassedHeatingLines() : 0;
+    if (fresh) {
+        state_.LineTime = 0;
+        SetProgLine(skipped + 1);
+        if (skipped > 0)
+            state_.LineTime = lineTimeAtKiln(skipped + 1);
+    }
+    state_.ProgState = Running;
 
     const StringGrid& grid = program_.grid();
     QString temps;
     QString times;
-    for (int r = ProgramTable::kHeaderRows; r < grid.rows(); ++r) {
-        if (grid.cell(2, r) == "0")
-            break;
-        temps += PadLeft5(grid.cell(1, r)) + " ";
-        times += PadLeft5(grid.cell(2, r)) + " ";
+    const int end = program_.EndLine();
+    for (int n = 1; n < end && n + 1 < grid.rows(); ++n) {
+        temps += PadLeft5(grid.cell(1, n + 1)) + " ";
+        times += PadLeft5(grid.cell(2, n + 1)) + " ";
     }
     const QString file = hooks_.ProgramFileName ? hooks_.ProgramFileName() : QString();
     log_.TLogLS("LogProgram", file + "\r\n" + temps + "\r\n" + times);
+    if (skipped > 0)
+        log_.TLogLS("LogSkippedLines", skippedText(skipped));
     log_.TLogLS("LogKilningProgramStart", Numbers::formatInt(state_.ProgLine) + ", T=" + tin());
     ShowState();
+}
+
+// A kiln that is still warm would be driven down to the first line's temperature and then
+// heated again, or break down waiting for it. The lines at the start of the program that
+// heat (or hold) on the way up and whose temperature the kiln has already passed are
+// skipped; a line followed by cooling, and the last line before the end, are always run, so
+// a program that deliberately cools keeps its lines.
+int Executor::PassedHeatingLines() const
+{
+    const double kiln = state_.kilnTemp();
+    const int end = program_.EndLine();
+    int n = 1;
+    while (n + 1 < end && program_.LineTemp(n) <= program_.LineTemp(n + 1) && kiln >= program_.LineTemp(n))
+        ++n;
+    return n - 1;
+}
+
+// The line time at which the line's ramp passes the kiln temperature, so that it goes on
+// from where the kiln stands at the line's own rate.
+double Executor::lineTimeAtKiln(int line) const
+{
+    return ResumePoint::of(program_.LineTemp(line - 1), program_.LineTemp(line), program_.LineMinutes(line), 0,
+                           state_.kilnTemp())
+        .lineTime;
+}
+
+QString Executor::skippedText(int skipped) const
+{
+    QStringList lines;
+    for (int n = 1; n <= skipped; ++n)
+        lines << Numbers::formatInt(n);
+    return " " + lines.join(", ") + ", T=" + tin();
 }
 
 void Executor::StopButtonClick()

@@ -66,11 +66,17 @@ public:
     // Line, line time and state as they are now.
     void ShowState();
 
+    // How many lines at the start of the program a kiln at its present temperature has
+    // already passed on the way up.
+    int PassedHeatingLines() const;
+
 private:
     void stepRunning();
     void stepWaiting();
     void holdSafe();
     QString tin() const;
+    double lineTimeAtKiln(int line) const;
+    QString skippedText(int skipped) const;
 
     KilnState& state_;
     ProgramTable& program_;

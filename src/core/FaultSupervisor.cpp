@@ -34,7 +34,7 @@ void FaultSupervisor::CheckBrokenDevices()
     // Each check on its own, so that several faults give several entries.
     const DeviceTable& d = state_.Devices;
     if (d[DeviceTable::kThermocouple].Broken)
-        breakDown("LogBreakdownThermocouple", QString());
+        breakDown("LogBreakdownThermocouple", " " + state_.channelText(DeviceTable::kThermocouple));
     if (d[DeviceTable::kSensor].Broken)
         breakDown("LogBreakdownSensor", QString());
     if (d[DeviceTable::kMains].Broken) {
@@ -123,9 +123,11 @@ void FaultSupervisor::FlashTimerTimer()
 {
     QString title;
     if (TitlePhase < 1)
-        title = HeaterAlarm ? texts_.LS("TitleHeaterStuck") : QString("Fornaxel");
+        title = HeaterAlarm ? texts_.LS("TitleHeaterStuck") : Caption;
+    else if (!state_.LinkOk)
+        title = texts_.LS("Error");
     else
-        title = state_.LinkOk ? state_.Temps.TermSdeg(state_.kilnTemp()) : texts_.LS("Error");
+        title = state_.KilnReadingOk ? state_.Temps.TermSdeg(state_.kilnTemp()) : texts_.LS("NoReading");
     if (hooks_.SetTitle)
         hooks_.SetTitle(title);
     ++TitlePhase;

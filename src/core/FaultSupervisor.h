@@ -30,7 +30,7 @@ struct FaultSupervisorView {
 
 struct FaultSupervisorHooks {
     std::function<void()> CloseMainWindow;         // the orderly close, without questions
-    std::function<void(const QString&)> SetTitle;  // the application title
+    std::function<void(const QString&)> SetTitle;  // the main window's own title
     // Takes a manual power setting and the manual outputs back to off; true when it had to.
     std::function<bool()> CutManualPower;
     std::function<void()> SoundAlarm = {};  // the alarm sound, once
@@ -70,6 +70,7 @@ public:
 
     int ShutdownCountdown = 30;  // seconds left; 0 or less: shut down at the next tick
     int TitlePhase = 0;
+    QString Caption = "Fornaxel";  // the title between two showings of the temperature
 
 private:
     void breakDown(const QString& key, const QString& value);

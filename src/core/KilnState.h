@@ -95,6 +95,7 @@ struct KilnState {
 
     bool Connected = false;
     bool LinkOk = false;
+    bool KilnReadingOk = false;  // the last cycle with data brought a valid kiln reading
     int LostCycles = 0;
     int PhaseHoldoff = 2;
     QColor FlashColor = QColor(255, 0, 0);
@@ -114,6 +115,12 @@ struct KilnState {
     double kilnTemp() const { return Devices[DeviceTable::kThermocouple].Value; }
     double outsideTemp() const { return Devices[DeviceTable::kSensor].Value; }
     bool simulated() const { return InterfaceMode >= 1; }
+    // A thermocouple channel as the log names it: its number, and its name when it has one.
+    QString channelText(int channel) const
+    {
+        const QString name = Devices[channel].Tc_Name.trimmed();
+        return QString::number(channel) + (name.isEmpty() ? QString() : " (" + name + ")");
+    }
     // The device the program works with, for captions and the log.
     QString deviceName() const { return simulated() ? "Simulator" : "Ardentor PC"; }
 

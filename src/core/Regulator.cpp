@@ -27,11 +27,20 @@ void Regulator::DecidePower(double dtSeconds)
     if (isManual()) {
         pid.Power = std::clamp(100 - view_.ManualPower->value(), 0, 100);
         pid.Output = pid.Power;
+        lastGoodPower_ = pid.Power;
         return;
     }
     if (!programActive(state_.ProgState)) {
         pid.Power = 0;
         pid.Output = 0;
+        lastGoodPower_ = 0;
+        return;
+    }
+    // A broken thermocouple reads far below zero, which the PID answers with full power. Until
+    // the kiln reading is valid again the power stays at most where the last good reading put
+    // it, and the integral and the slope history stand still.
+    if (state_.Devices[DeviceTable::kThermocouple].Error) {
+        pid.Power = std::min(pid.Power, lastGoodPower_);
         return;
     }
     // A step that is not positive (the wall clock set back) has no slope: dividing by it
@@ -43,6 +52,7 @@ void Regulator::DecidePower(double dtSeconds)
     if (!std::isfinite(state_.kilnTemp()) || !std::isfinite(state_.TargetTemp))
         return;
     PidStep(view_.PID_CORR->itemIndex(), pid, state_.kilnTemp(), state_.TargetTemp, p, i, d, dtSeconds);
+    lastGoodPower_ = pid.Power;
 }
 
 int Regulator::OutputLevel(int k) const

@@ -48,4 +48,5 @@ public:
 private:
     KilnState& state_;
     RegulatorView view_;
+    int lastGoodPower_ = 0;  // the setting of the last cycle with a valid kiln reading
 };

@@ -224,6 +224,31 @@ void StringGrid::setCell(int col, int row, const QString& text)
     }
 }
 
+void StringGrid::setCellBackground(int col, int row, const QColor& color)
+{
+    QTableWidgetItem* it = item(row, col);
+    if (!it) {
+        if (!color.isValid())
+            return;
+        setCell(col, row, QString());
+        it = item(row, col);
+        if (!it)
+            return;
+    }
+    const QVariant wanted = color.isValid() ? QVariant(QBrush(color)) : QVariant();
+    if (it->data(Qt::BackgroundRole) == wanted)
+        return;
+    FlagScope scope(settingText_);  // not the operator's edit
+    it->setData(Qt::BackgroundRole, wanted);
+}
+
+QColor StringGrid::cellBackground(int col, int row) const
+{
+    const QTableWidgetItem* it = item(row, col);
+    const QVariant v = it ? it->data(Qt::BackgroundRole) : QVariant();
+    return v.canConvert<QBrush>() ? v.value<QBrush>().color() : QColor();
+}
+
 bool StringGrid::commitEditor()
 {
     QWidget* editor = state() == QAbstractItemView::EditingState ? indexWidget(currentIndex()) : nullptr;

@@ -76,6 +76,9 @@ public:
     // A cell outside the grid reads as empty text.
     QString cell(int col, int row) const;
     void setCell(int col, int row, const QString& text);
+    // The cell's background; an invalid colour gives it back the grid's own.
+    void setCellBackground(int col, int row, const QColor& color);
+    QColor cellBackground(int col, int row) const;
 
     void setInPlaceEditing(bool on);
     bool inPlaceEditing() const { return editing_; }

@@ -159,7 +159,7 @@ void OvenFile::OvenSaveClick()
 void OvenFile::OvenLoadClick()
 {
     const QString path = openDialog_.open(dialogs_, ovenFolder(), fileName_);
-    if (path.isEmpty())
+    if (path.isEmpty() || (MayLoad && !MayLoad(path)))
         return;
     Load(path);  // an error here leaves the flag set
     changed_ = false;

@@ -73,6 +73,8 @@ public:
     // The buttons OvenSave and OvenLoad.
     void OvenSaveClick();
     void OvenLoadClick();
+    // Asked with the chosen file before OvenLoadClick loads it; false keeps the kiln.
+    std::function<bool(const QString& path)> MayLoad;
 
 private:
     void writeFields(IniFile& ini) const;

@@ -52,38 +52,41 @@ ProgramEditor::~ProgramEditor() = default;
 
 bool ProgramEditor::DrawProg()
 {
-    const StringGrid* grid = view_.Prog;
+    StringGrid* grid = view_.Prog;
     const TemperatureScale& scale = state_.Temps;
     const double maxTemp = view_.MAXTEMP ? EditValue(view_.MAXTEMP, 1000) : 1000;
     state_.ProgImpossible = false;
+    overMax_ = false;
+    unreadableLine_ = 0;
 
     preview_.clear();
     double time = 0;
     preview_.push_back({time, scale.TX(0), DateTime::longTime(time), kSegment});
-    // The curve shows what the executor runs: every line up to the first one whose
-    // temperature is 0 °C (or up to the end of the grid, past which lines read as 0 °C).
-    // A line of 0 minutes before that is a step; the end line itself ramps down to 0 °C
-    // only when it has minutes.
-    const int rows = grid ? grid->rows() : 0;
-    for (int r = ProgramTable::kHeaderRows; r < rows; ++r) {
-        const double celsius = scale.ST(grid->cell(1, r));
-        const int temp = Numbers::roundHalfEven(celsius);
-        // No line takes less than no time: the curve never runs backwards.
-        const int minutes = std::max(Numbers::parseWholeOr(grid->cell(2, r), 0), 0);
-        const bool end = celsius == 0;
-        if (temp > maxTemp)
-            state_.ProgImpossible = true;
-        if (end && minutes == 0)
-            break;
-        time += minutes * DateTime::kMinute;
-        const QColor color = r - 1 == state_.ProgLine ? kCurrentSegment : kSegment;
-        preview_.push_back({time, scale.TX(temp), DateTime::longTime(time), color});
-        if (end)
-            break;
+    // The curve shows what the executor runs: every line up to the first one that ends the
+    // program (or up to the end of the grid, past which lines read as 0 °C). A line of 0
+    // minutes before that is a step; the end line itself ramps down to 0 °C only when it
+    // has minutes.
+    if (grid) {
+        const ProgramTable table(*grid, scale);
+        const int end = table.EndLine();
+        for (int n = 1; n <= std::min(end, table.lineCount()); ++n) {
+            const int temp = Numbers::roundHalfEven(table.LineTemp(n));
+            // No line takes less than no time: the curve never runs backwards.
+            const int minutes = std::max(table.LineMinutes(n), 0);
+            if (temp > maxTemp)
+                overMax_ = true;
+            if (n == end && minutes == 0)
+                break;
+            time += minutes * DateTime::kMinute;
+            const QColor color = n == state_.ProgLine ? kCurrentSegment : kSegment;
+            preview_.push_back({time, scale.TX(temp), DateTime::longTime(time), color});
+        }
+        unreadableLine_ = markUnreadableCells(table);
     }
+    state_.ProgImpossible = overMax_ || unreadableLine_ != 0;
 
-    if (view_.Prog)
-        for (int r = ProgramTable::kHeaderRows; r < rows; ++r) {
+    if (grid)
+        for (int r = ProgramTable::kHeaderRows; r < grid->rows(); ++r) {
             const int line = r - 1;
             view_.Prog->setCell(0, r, QString::number(line) + (line == state_.ProgLine ? " #" : ""));
         }
@@ -96,6 +99,25 @@ bool ProgramEditor::DrawProg()
     drawSeries();
     ShowTitle();
     return !state_.ProgImpossible;
+}
+
+// A Temp or Time cell up to the end that holds no number would run as the end or as a
+// step at full power: it is shown red and the program cannot be started.
+int ProgramEditor::markUnreadableCells(const ProgramTable& table)
+{
+    StringGrid* grid = view_.Prog;
+    const int end = table.EndLine();
+    int first = 0;
+    for (int n = 1; n <= table.lineCount(); ++n) {
+        const bool upToEnd = n <= end;
+        const bool temp = upToEnd && table.TempCellUnreadable(n);
+        const bool time = upToEnd && table.TimeCellUnreadable(n, n == end);
+        grid->setCellBackground(1, n + 1, temp ? kUnreadableCell : QColor());
+        grid->setCellBackground(2, n + 1, time ? kUnreadableCell : QColor());
+        if ((temp || time) && first == 0)
+            first = n;
+    }
+    return first;
 }
 
 void ProgramEditor::clearSeries()
@@ -157,8 +179,10 @@ void ProgramEditor::drawSeries()
 void ProgramEditor::ShowTitle()
 {
     title_ = fileName();
-    if (state_.ProgImpossible)
+    if (state_.ProgImpossible && (overMax_ || unreadableLine_ == 0))
         title_ += "\r\n" + texts_.LS("WarningProgramImpossible");
+    if (state_.ProgImpossible && unreadableLine_ != 0)
+        title_ += "\r\n" + texts_.LS("WarningProgramNoNumber") + Numbers::formatInt(unreadableLine_);
     titleColor_ = state_.ProgImpossible ? kImpossibleTitle : kTitle;
     if (titleElement_) {
         titleElement_->setText(QString(title_).replace("\r\n", "\n"));

@@ -14,6 +14,7 @@ class QCPGraph;
 class QCPTextElement;
 class QCustomPlot;
 class QLineEdit;
+class ProgramTable;
 class StringGrid;
 struct ProgramStep;
 
@@ -36,6 +37,7 @@ public:
     static inline const QColor kSegment{0, 0, 192};
     static inline const QColor kImpossibleTitle{255, 0, 0};
     static inline const QColor kTitle{0, 0, 255};
+    static inline const QColor kUnreadableCell{255, 0, 0};
 
     // One point of the preview curve; its colour is that of the segment ending in it.
     struct PreviewPoint {
@@ -84,6 +86,10 @@ public:
     std::function<QString()> ProgFileName;
     std::function<void(const QString&)> SetProgFileName;
 
+    // The first line with a Temp or Time cell that holds no number, as the last DrawProg
+    // found it; 0 when there is none.
+    int UnreadableLine() const { return unreadableLine_; }
+
     // What the last DrawProg drew.
     const std::vector<PreviewPoint>& Preview() const { return preview_; }
     double HeadroomY() const { return headroomY_; }
@@ -100,6 +106,7 @@ private:
     // Gives the program its new file name, shows and logs it, and redraws.
     void nameProgram(const QString& name);
     void drawSeries();
+    int markUnreadableCells(const ProgramTable& table);
 
     KilnState& state_;
     const MessageSource& texts_;
@@ -107,6 +114,8 @@ private:
     Dialogs& dialogs_;
     ProgramEditorView view_;
     bool progChanged_ = false;
+    bool overMax_ = false;
+    int unreadableLine_ = 0;
 
     std::vector<PreviewPoint> preview_;
     double headroomY_ = 0;

@@ -125,7 +125,7 @@ void ProgramFile::KProgLoadClick()
 {
     const QString path = openDialog_.open(dialogs_, programFolder(), fileName_);
     bool drawn = false;
-    if (!path.isEmpty()) {
+    if (!path.isEmpty() && (!MayLoad || MayLoad(path))) {
         drawn = Load(path);  // an error here leaves the flag and the preview as they are
         editor_.SetProgChanged(false);
     }

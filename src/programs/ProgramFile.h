@@ -5,6 +5,7 @@
 #include "Texts.h"
 
 #include <QString>
+#include <functional>
 
 class IniFile;
 class ProgramEditor;
@@ -41,6 +42,8 @@ public:
     // The buttons KProgSave and KProgLoad. Saving takes a cell being typed as typed.
     void KProgSaveClick();
     void KProgLoadClick();
+    // Asked with the chosen file before KProgLoadClick loads it; false keeps the table.
+    std::function<bool(const QString& path)> MayLoad;
 
     // The display scale whose unit text matches `text` (case-insensitively, with or without
     // the degree sign); Celsius for anything else.

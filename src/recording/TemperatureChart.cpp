@@ -179,8 +179,11 @@ void TemperatureChart::DrawGraph()
     y[4] = pid.Power;
     y[5] = sc.TX(state_.TargetTemp);
     y[6] = pid.Power;
+    // A channel without a valid reading leaves a gap: a broken thermocouple's -300 °C would
+    // stretch the scale for the rest of the recording.
     for (int k = 1; k <= 8; ++k)
-        y[std::size_t(6 + k)] = sc.TX(state_.Devices[k].Value);
+        y[std::size_t(6 + k)] =
+            state_.Devices[k].Error ? std::numeric_limits<double>::quiet_NaN() : sc.TX(state_.Devices[k].Value);
     record_.add(x, y);
     for (std::size_t s = 0; s < y.size(); ++s)
         extremes_[s].add(y[s]);

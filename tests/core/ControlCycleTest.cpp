@@ -264,3 +264,51 @@ TEST_F(CycleFixture, OverheatStopsAFinishedProgramAndResetsManualPowerOnce)
     goodCycle(1200);
     EXPECT_EQ(state.ProgState, BreakDown);  // left where the supervisor put it
 }
+
+// What a cycle's kiln reading allows: Start only on a valid reading (not on the first data
+// while the thermocouple replies are still skipped), the status without a bogus number, and
+// one log entry naming the channel when a firing loses its reading.
+TEST_F(CycleFixture, StartStatusAndLogFollowTheKilnReading)
+{
+    state.Devices[1].Tc_Name = "Kiln";
+    struct Step {
+        const char* what;
+        bool reading;  // a valid thermocouple reply came in this cycle
+        double value;
+        int progState;
+        bool startEnabled;
+        const char* inside;
+        QStringList newLog;
+    };
+    const std::vector<Step> steps{
+        {"first data, thermocouple replies still skipped", false, 0, Stopped, false, "<StatusInside><NoReading>", {}},
+        {"the first reading", true, 21, Stopped, true, "<StatusInside>21.0 °C", {}},
+        {"broken wire while stopped", false, -299, Stopped, false, "<StatusInside><NoReading>", {}},
+        {"back", true, 400, Running, true, "<StatusInside>400.0 °C", {}},
+        {"broken wire while firing", false, -299, Running, false, "<StatusInside><NoReading>",
+         {"LogNoKilnReading| 1 (Kiln)"}},
+        {"still broken: no second entry", false, -299, Running, false, "<StatusInside><NoReading>", {}},
+    };
+    for (const Step& s : steps) {
+        SCOPED_TRACE(s.what);
+        state.ProgState = s.progState;
+        state.Devices[1].Value = s.value;
+        // A reply clears the error the last cycle left; a missing or broken one leaves it set.
+        if (s.reading)
+            state.Devices[1].Error = false;
+        else if (s.value != 0)
+            state.Devices[1].Error = true;
+        state.Devices[17].Value = 20;
+        state.Devices[17].Error = false;
+        state.Devices[18].Value = 10000;
+        state.DataReady = true;
+        const qsizetype before = log.entries.size();
+        clock.advance(2);
+        cycle->WorkInterface();
+        EXPECT_EQ(start.isEnabled(), s.startEnabled);
+        EXPECT_EQ(inside.text(), QString::fromUtf8(s.inside));
+        QStringList added = log.entries.mid(before);
+        added.removeAll("LogControllerConnected|");
+        EXPECT_EQ(added, s.newLog);
+    }
+}

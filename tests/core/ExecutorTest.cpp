@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QTabWidget>
 #include <QTimer>
+#include <functional>
 #include <gtest/gtest.h>
 #include <vector>
 
@@ -236,16 +237,13 @@ TEST_F(ExecutorTest, UnreachableTemperatureGivesUpAfterTheAllowance)
     EXPECT_EQ(state.LineTime, lineTime);
     expectSafe();
 
-    // Start again, still far off: Waiting on the ramp's extension for one cycle, then BreakDown.
+    // Start again: the firing begins anew at line 1.
     shutDownTimer.stop();
     exec.StartButtonClick();
     EXPECT_EQ(state.ProgLine, 1);
-    EXPECT_EQ(state.LineTime, lineTime);
+    EXPECT_EQ(state.LineTime, 0);
     cycle();
-    EXPECT_EQ(state.ProgState, Waiting);
-    EXPECT_GT(state.TargetTemp, 100);
-    cycle();
-    EXPECT_EQ(state.ProgState, BreakDown);
+    EXPECT_EQ(state.ProgState, Running);
 
     // A field that is no number gives the default allowance of 120 minutes.
     impossible.setText("abc");
@@ -269,9 +267,9 @@ TEST_F(ExecutorTest, StartListsTheProgramAndRefusesAnImpossibleOne)
     line(5, "700", "10");
     exec.StartButtonClick();
     ASSERT_EQ(log.entries.size(), 2);
-    // Stops before the first time cell that is exactly "0"; an empty one does not stop it.
-    const QString temps = QString(" 1000 ") + "23456 " + "      ";
-    const QString times = QString("   60 ") + "   30 " + "      ";
+    // Stops before the end line, the one the executor finishes at (here the empty line 3).
+    const QString temps = QString(" 1000 ") + "23456 ";
+    const QString times = QString("   60 ") + "   30 ";
     EXPECT_EQ(log.entries[0], "LogProgram|Prog1.prg\r\n" + temps + "\r\n" + times);
     EXPECT_EQ(Executor::PadLeft5("7"), "    7");
     EXPECT_EQ(Executor::PadLeft5(""), "     ");
@@ -288,23 +286,119 @@ TEST_F(ExecutorTest, StartListsTheProgramAndRefusesAnImpossibleOne)
     EXPECT_TRUE(log.entries.isEmpty());
 }
 
-TEST_F(ExecutorTest, StartAfterFinishedRunsTheEndLineAgain)
+// A finished or broken-down firing started again begins at line 1 with a fresh line time; a
+// line chosen with Prev/Next, or the line a pause left, is kept.
+TEST_F(ExecutorTest, StartAgainBeginsAtLineOneAfterAnEnd)
 {
-    line(1, "100", "0");
-    setTemps(100, 20);
-    exec.StartButtonClick();
-    for (int i = 0; i < 4; ++i)
+    struct Row {
+        const char* what;
+        std::function<void()> end;
+        int line;
+        double lineTimeMinutes;
+    };
+    const std::vector<Row> rows{
+        {"finished", [this] { exec.NextButtonClick(); state.ProgState = Waiting; cycle(); }, 1, 0},
+        {"broken down", [this] { faults.BreakTimerTimer(); }, 1, 0},
+        {"paused", [this] { exec.PauseButtonClick(); }, 2, 3},
+        {"next chosen while stopped", [this] { exec.StopButtonClick(); exec.NextButtonClick(); exec.NextButtonClick(); }, 2, 0},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        exec.Prog_init();
+        line(1, "100", "0");
+        line(2, "100", "30");
+        line(3, "0", "0");
+        setTemps(100, 20);
+        exec.StartButtonClick();
         cycle();
-    ASSERT_EQ(state.ProgState, Finished);
-    ASSERT_EQ(state.ProgLine, 2);
-    exec.StartButtonClick();
-    EXPECT_EQ(state.ProgLine, 2);
-    cycle();
-    EXPECT_EQ(state.ProgState, Waiting);
-    EXPECT_EQ(state.TargetTemp, 0);
-    cycle();
-    EXPECT_EQ(state.ProgState, Finished);
-    EXPECT_EQ(log.keys().count("LogProgramDone"), 2);
+        cycle();  // arrived: line 2, a hold
+        ASSERT_EQ(state.ProgLine, 2);
+        state.LineTime = 3 * DateTime::kMinute;
+        row.end();
+        setTemps(20, 20);
+        exec.StartButtonClick();
+        EXPECT_EQ(state.ProgState, Running);
+        EXPECT_EQ(state.ProgLine, row.line);
+        EXPECT_NEAR(state.LineTime / DateTime::kMinute, row.lineTimeMinutes, 1e-9);
+    }
+}
+
+// "0" in a Temp cell ends the program on every scale: under °F it is not a target of
+// -17.8 °C to wait for until the firing breaks down. A value that is 0 °C (32 °F, as a file's
+// "0" with minutes loads) ends it too.
+TEST_F(ExecutorTest, ZeroEndsTheProgramOnEveryScale)
+{
+    struct Row {
+        int scale;
+        QString top, end;
+    };
+    const std::vector<Row> rows{
+        {0, "100", "0"}, {1, "212", "0"}, {1, "212", "32"}, {2, "373.15", "0"}, {3, "671.67", "0"}, {4, "80", "0"},
+        {1, "212", ""},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.scale);
+        SCOPED_TRACE(row.end.toStdString());
+        state.Temps.TempScale = row.scale;
+        exec.Prog_init();
+        line(1, row.top, "0");
+        line(2, row.end, "0");
+        setTemps(100, 20);
+        EXPECT_EQ(program.LineTemp(2), 0);
+        exec.StartButtonClick();
+        for (int i = 0; i < 4 && state.ProgState != Finished; ++i)
+            cycle();
+        EXPECT_EQ(state.ProgState, Finished);
+    }
+    state.Temps.TempScale = 0;
+}
+
+// Started warm, the program skips the lines at its start that heat (or hold) below the kiln
+// temperature, and goes on at the line's own rate from where the kiln stands; the log names
+// the skipped lines. Lines followed by cooling and the last line before the end are run.
+TEST_F(ExecutorTest, AWarmKilnSkipsTheHeatingLinesItHasPassed)
+{
+    struct Row {
+        const char* what;
+        double kiln;
+        std::vector<std::pair<QString, QString>> lines;
+        int startLine;
+        double lineTimeMinutes;
+        QString skippedLog;
+    };
+    const std::vector<std::pair<QString, QString>> bisque{
+        {"100", "60"}, {"100", "60"}, {"600", "300"}, {"600", "30"}, {"1000", "200"}, {"0", "0"}};
+    const std::vector<Row> rows{
+        {"cold kiln: from line 1", 20, bisque, 1, 0, ""},
+        {"warm kiln: on line 5's ramp", 698, bisque, 5, 49, "LogSkippedLines| 1, 2, 3, 4, T=698.0 °C"},
+        {"on the candling hold", 100, bisque, 3, 0, "LogSkippedLines| 1, 2, T=100.0 °C"},
+        {"past the top: the last line waits", 1010, bisque, 5, 200, "LogSkippedLines| 1, 2, 3, 4, T=1010.0 °C"},
+        {"a program that cools keeps its lines", 698, {{"500", "120"}, {"300", "120"}, {"0", "0"}}, 1, 0, ""},
+        {"hold hot, then cool", 750, {{"700", "0"}, {"700", "60"}, {"500", "120"}, {"0", "0"}}, 2, 0,
+         "LogSkippedLines| 1, T=750.0 °C"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        exec.Prog_init();
+        for (int r = 2; r < grid.rows(); ++r)
+            line(r - 1, "", "");
+        for (std::size_t n = 0; n < row.lines.size(); ++n)
+            line(int(n) + 1, row.lines[n].first, row.lines[n].second);
+        setTemps(row.kiln, 20);
+        log.entries.clear();
+        exec.StartButtonClick();
+        EXPECT_EQ(state.ProgLine, row.startLine);
+        EXPECT_NEAR(state.LineTime / DateTime::kMinute, row.lineTimeMinutes, 1e-6);
+        const QStringList skipped = log.entries.filter("LogSkippedLines");
+        EXPECT_EQ(skipped.join(""), row.skippedLog);
+        EXPECT_EQ(log.entries.last(), "LogKilningProgramStart|" + QString::number(row.startLine) + ", T=" +
+                                          state.Temps.TermS(row.kiln) + degC);
+        // The set point starts at the kiln temperature (or at the line's end, past it).
+        cycle();
+        if (row.startLine > 1 && row.lineTimeMinutes > 0 && row.kiln < 1000) {
+            EXPECT_NEAR(state.TargetTemp, row.kiln, 1.0);
+        }
+    }
 }
 
 TEST_F(ExecutorTest, PrevAndNextAtTheLimits)

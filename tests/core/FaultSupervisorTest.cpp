@@ -61,7 +61,7 @@ TEST_F(FaultSupervisorTest, EveryBrokenDeviceIsLoggedInOrderWithoutShutdown)
     for (int d : {DeviceTable::kThermocouple, DeviceTable::kSensor, DeviceTable::kMains, DeviceTable::kOverheat})
         state.Devices[d].Broken = true;
     sup.CheckBrokenDevices();
-    EXPECT_EQ(log.entries, (QStringList{"LogBreakdownThermocouple|", "LogBreakdownSensor|", "LogPhaseError|44 Hz",
+    EXPECT_EQ(log.entries, (QStringList{"LogBreakdownThermocouple| 1", "LogBreakdownSensor|", "LogPhaseError|44 Hz",
                                         "LogBreakdownPower|",
                                         "LogBreakdownOverheat| 1234.0" + QString::fromUtf8(" °C")}));
     EXPECT_EQ(state.ProgState, BreakDown);
@@ -138,11 +138,18 @@ TEST_F(FaultSupervisorTest, TitleAlternatesWithTheKilnTemperature)
 {
     state.Devices[DeviceTable::kThermocouple].Value = 812.34;
     state.LinkOk = true;
+    state.KilnReadingOk = true;
     for (int i = 0; i < 3; ++i)
         sup.FlashTimerTimer();
     state.LinkOk = false;
     sup.FlashTimerTimer();
-    EXPECT_EQ(titles, (QStringList{"Fornaxel", QString::fromUtf8("812.3 °C"), "Fornaxel", "<Error>"}));
+    state.LinkOk = true;
+    state.KilnReadingOk = false;  // a broken thermocouple's reading is no temperature
+    sup.Caption = "Fornaxel - Simulator";
+    sup.FlashTimerTimer();
+    sup.FlashTimerTimer();
+    EXPECT_EQ(titles, (QStringList{"Fornaxel", QString::fromUtf8("812.3 °C"), "Fornaxel", "<Error>",
+                                   "Fornaxel - Simulator", "<NoReading>"}));
     EXPECT_EQ(sup.TitlePhase, 0);
 }
 

@@ -7,7 +7,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QSlider>
+#include <cmath>
 #include <gtest/gtest.h>
+#include <vector>
 
 namespace {
 
@@ -192,4 +194,65 @@ TEST_F(RegulatorTest, ModeSwitchGreysTheUnusedControls)
     EXPECT_TRUE(page.Fan1_Check.isChecked());  // the mark is kept
     EXPECT_DOUBLE_EQ(state.Pid.Integral, 7);   // no reset on a mode switch
     EXPECT_FALSE(reg.isManual());
+}
+
+// A kiln reading with its error flag set (a broken thermocouple reads -299 °C on the emulator,
+// -129 °C from the controller) never reaches the PID: the power stays at most where the last
+// good reading put it, and the integral and the slope history stand still.
+TEST_F(RegulatorTest, ABrokenKilnReadingHoldsThePowerAndFreezesTheIntegral)
+{
+    struct Row {
+        const char* what;
+        double bogus;
+        int state;
+        int manualPosition;  // -1: PID mode
+        int expected;        // -1: the power of the last good cycle
+    };
+    const std::vector<Row> rows{
+        {"emulator's broken wire, running", -299, Running, -1, -1},
+        {"controller's broken wire, waiting", -129, Waiting, -1, -1},
+        {"a reading that is no number, paused", std::nan(""), Paused, -1, -1},
+        {"stopped: off whatever the reading", -299, Stopped, -1, 0},
+        {"manual power is the operator's", -299, Running, 40, 60},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        KilnState s;
+        RegulatorPage p;
+        Regulator r{s, p.view()};
+        s.ProgState = row.state;
+        s.TargetTemp = 405;  // a few per cent: a bogus reading far below would give 100
+        if (row.manualPosition >= 0) {
+            p.PowerRegulation.setItemIndex(1);
+            p.ManualPower.setValue(row.manualPosition);
+        }
+        for (double t : {400.0, 402.0, 404.0}) {  // good readings, the kiln a little behind
+            s.Devices[1].Value = t;
+            s.Devices[1].Error = false;
+            r.DecidePower(2);
+        }
+        const int lastGood = s.Pid.Power;
+        if (row.manualPosition < 0 && programActive(row.state)) {
+            ASSERT_LT(lastGood, 50);
+        }
+        const double integral = s.Pid.Integral;
+        const int derivCount = s.Pid.DerivCount;
+        for (int cycle = 0; cycle < 10; ++cycle) {
+            s.Devices[1].Value = row.bogus;
+            s.Devices[1].Error = true;
+            r.DecidePower(2);
+            EXPECT_EQ(s.Pid.Power, row.expected < 0 ? lastGood : row.expected) << cycle;
+            if (row.manualPosition < 0) {
+                EXPECT_EQ(s.Pid.Integral, integral) << cycle;
+                EXPECT_EQ(s.Pid.DerivCount, derivCount) << cycle;
+            }
+        }
+        // The reading back: the PID goes on from where it stood.
+        s.Devices[1].Value = 406;
+        s.Devices[1].Error = false;
+        r.DecidePower(2);
+        if (programActive(row.state) && row.manualPosition < 0) {
+            EXPECT_NEAR(s.Pid.Integral, integral + (405 - 406) * 2, 1e-9);
+        }
+    }
 }

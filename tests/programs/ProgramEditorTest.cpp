@@ -12,6 +12,7 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <qcustomplot.h>
 
@@ -443,5 +444,54 @@ TEST_F(EditorFixture, HeaderRowsFollowLanguageAndScale)
     for (int c = 0; c < 5; ++c) {
         EXPECT_EQ(grid.cell(c, 0), row0[c]);
         EXPECT_EQ(grid.cell(c, 1), row1[c]);
+    }
+}
+
+// A Temp or Time cell up to the program's end that holds no number would run as the end of
+// the program or as a step at full power: it is shown red, the title names the line, and
+// the program cannot be started. Past the end nothing is checked.
+TEST_F(EditorFixture, ACellWithoutANumberIsRedAndStopsTheStart)
+{
+    texts.texts["WarningProgramNoNumber"] = "No number: line ";
+    struct Case {
+        const char* what;
+        std::vector<std::pair<QString, QString>> lines;  // temperature, minutes
+        int badLine;
+        std::vector<std::pair<int, int>> redCells;  // column, line
+    };
+    const std::vector<Case> cases = {
+        {"a good program", {{"500", "60"}, {"500", "30"}, {"0", "0"}}, 0, {}},
+        {"letters for minutes", {{"500", "60"}, {"500", "abc"}, {"0", "0"}}, 2, {{2, 2}}},
+        {"minutes with a fraction", {{"500", "1.5"}, {"0", "0"}}, 1, {{2, 1}}},
+        {"an empty time in a line that runs", {{"500", ""}, {"0", "0"}}, 1, {{2, 1}}},
+        {"negative minutes", {{"500", "-5"}, {"0", "0"}}, 1, {{2, 1}}},
+        {"letters for a temperature", {{"500", "60"}, {"abc", "30"}, {"900", "60"}, {"0", "0"}}, 2, {{1, 2}}},
+        {"both cells of one line", {{"5x", "y"}, {"0", "0"}}, 1, {{1, 1}, {2, 1}}},
+        {"an empty end line is the usual end", {{"500", "60"}, {"", ""}}, 0, {}},
+        {"past the end nothing counts", {{"500", "60"}, {"0", "0"}, {"abc", "xyz"}}, 0, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        for (int n = 1; n <= 6; ++n)
+            line(n, "", "");
+        for (int n = 1; n <= int(c.lines.size()); ++n)
+            line(n, c.lines[n - 1].first, c.lines[n - 1].second);
+        EXPECT_EQ(editor.DrawProg(), c.badLine == 0);
+        EXPECT_EQ(state.ProgImpossible, c.badLine != 0);
+        if (c.badLine != 0) {
+            EXPECT_EQ(editor.ChartTitle(), fileName + "\r\nNo number: line " + QString::number(c.badLine));
+            EXPECT_EQ(editor.ChartTitleColor(), QColor(255, 0, 0));
+        } else {
+            EXPECT_EQ(editor.ChartTitle(), fileName);
+        }
+        for (int n = 1; n <= 6; ++n)
+            for (int col : {1, 2}) {
+                const bool red = std::find(c.redCells.begin(), c.redCells.end(), std::make_pair(col, n)) !=
+                                 c.redCells.end();
+                EXPECT_EQ(grid.item(n + 1, col) ? grid.item(n + 1, col)->background().color() == QColor(255, 0, 0)
+                                                : false,
+                          red)
+                    << "column " << col << ", line " << n;
+            }
     }
 }

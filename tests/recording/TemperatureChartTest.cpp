@@ -9,8 +9,10 @@
 #include <QLineEdit>
 #include <QMap>
 #include <QTest>
+#include <cmath>
 #include <gtest/gtest.h>
 #include <memory>
+#include <vector>
 #include <qcustomplot.h>
 
 namespace {
@@ -250,4 +252,37 @@ TEST_F(ChartFixture, ClockSetBackKeepsLabelsWithTheirPoints)
     EXPECT_EQ(chart->pointLabel(0, 0), "14:00:04");
     EXPECT_EQ(chart->pointLabel(5, 1), "14:00:10");
     EXPECT_EQ(chart->pointLabel(14, 2), "14:00:20");
+}
+
+// A channel whose reading has its error flag set (a broken thermocouple reads -299 °C on the
+// emulator) leaves a gap in its curve: neither the point nor the vertical range takes it.
+TEST_F(ChartFixture, AChannelWithoutAValidReadingLeavesAGap)
+{
+    for (int s : {4, 5, 9, 16})
+        chart->SetSeriesVisible(s, false);
+    state.Devices[17].Value = 20;
+    struct Step {
+        double t1, t2;
+        bool error1, error2;
+    };
+    const std::vector<Step> steps{
+        {800, 790, false, false}, {-299, 795, true, false}, {-299, -299, true, true}, {810, 800, false, false}};
+    for (std::size_t j = 0; j < steps.size(); ++j) {
+        state.Devices[1].Value = steps[j].t1;
+        state.Devices[1].Error = steps[j].error1;
+        state.Devices[2].Value = steps[j].t2;
+        state.Devices[2].Error = steps[j].error2;
+        cycle(2.0 * double(j));
+    }
+    for (std::size_t j = 0; j < steps.size(); ++j) {
+        SCOPED_TRACE(j);
+        EXPECT_EQ(std::isnan(chart->pointY(7, int(j))), steps[j].error1);
+        EXPECT_EQ(std::isnan(chart->pointY(8, int(j))), steps[j].error2);
+        if (!steps[j].error1) {
+            EXPECT_DOUBLE_EQ(chart->pointY(7, int(j)), steps[j].t1);
+        }
+    }
+    chart->Redraw();
+    EXPECT_GT(plot.yAxis->range().lower, -100);  // no spike to -300 stretching the scale
+    EXPECT_DOUBLE_EQ(chart->pointY(TemperatureChart::kRange, 0), 20 - 0.05 * 790);
 }
