@@ -77,16 +77,3 @@ TEST_F(AskAgain, ReadsEveryLostCycleAndSwitchesOffOnceNoFiringIsActive)
         EXPECT_TRUE(serial.takeRequests().isEmpty());
     }
 }
-
-TEST_F(AskAgain, ACycleWithDataSendsTheWholeBatchOnlyOnce)
-{
-    state.ProgState = BreakDown;
-    state.Pid.Power = 0;
-    state.AskAgain = true;  // lost, then data: the batch decided with the data wins
-    state.RequestDue = true;
-    poller.WorkHardware();
-    const QList<QByteArray> writes{hex("00022000"), hex("00022164"), hex("00022264")};
-    EXPECT_EQ(serial.takeRequests(), kReads + writes);
-    EXPECT_FALSE(state.AskAgain);
-    EXPECT_FALSE(state.RequestDue);
-}
