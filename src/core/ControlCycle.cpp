@@ -307,6 +307,7 @@ void ControlCycle::lostCycle()
         measureRealStep();
     run(steps_.ExecProgram);
     state_.LinkOk = false;
+    state_.AskAgain = true;
 }
 
 void ControlCycle::lossEdge()

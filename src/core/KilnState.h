@@ -71,6 +71,9 @@ struct KilnState {
     int InterfaceMode = 1;  // 0 controller, 1 simulator
     bool DataReady = false;
     bool RequestDue = false;
+    // A lost cycle asks again: a controller that only answers when asked would otherwise never
+    // be heard from, and so never sent another byte, after one silent cycle.
+    bool AskAgain = false;
     int LinkIdleCycles = 0;
     int SkipReplies = 0;
     int ControllerTick = 0;

@@ -39,22 +39,43 @@ void Poller::WorkHardware()
     if (state_.RequestDue) {
         sendBatch();
         state_.RequestDue = false;
+    } else if (state_.AskAgain) {
+        askAgain();
     }
+    state_.AskAgain = false;
     drainReplies();
     identify();
 }
 
 void Poller::sendBatch()
 {
+    sendReads();
+    const auto level = [this](int k) { return hooks_.OutputLevel ? hooks_.OutputLevel(k) : 0; };
+    link_.tx_block(request({Wire::kAddress, Wire::WriteRegister, Wire::HeaterPower, state_.Pid.Power}));
+    link_.tx_block(request({Wire::kAddress, Wire::WriteRegister, Wire::OutputA, level(1)}));
+    link_.tx_block(request({Wire::kAddress, Wire::WriteRegister, Wire::OutputB, level(2)}));
+}
+
+void Poller::sendReads()
+{
     link_.tx_block(readRegister(Wire::ColdJunction));
     for (int k = 0; k < Wire::kChannels; ++k)
         link_.tx_block(readRegister(Wire::FirstChannel + k));
     link_.tx_block(readRegister(Wire::MainsCounter));
     link_.tx_block(readRegister(Wire::MainsCounter2));
-    const auto level = [this](int k) { return hooks_.OutputLevel ? hooks_.OutputLevel(k) : 0; };
-    link_.tx_block(request({Wire::kAddress, Wire::WriteRegister, Wire::HeaterPower, state_.Pid.Power}));
-    link_.tx_block(request({Wire::kAddress, Wire::WriteRegister, Wire::OutputA, level(1)}));
-    link_.tx_block(request({Wire::kAddress, Wire::WriteRegister, Wire::OutputB, level(2)}));
+}
+
+// A cycle passed without a reply. A controller that answers only when asked hears the reads
+// again; once no firing is active it is also switched off first, so that one that comes back
+// holds 0 at once. While a firing runs it keeps the power it has until the next cycle with data
+// decides anew. A port that cannot be used is not asked: nothing would reach it.
+void Poller::askAgain()
+{
+    if (!state_.PortOk)
+        return;
+    if (!programActive(state_.ProgState))
+        SendSafeState();
+    sendReads();
 }
 
 void Poller::SendSafeState()

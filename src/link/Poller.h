@@ -21,8 +21,9 @@ struct PollerHooks {
     std::function<void(const QByteArray&)> DumpBlock;      // kinds 8 and 13
 };
 
-// The polling pass: sends the request batch when the control cycle asks for it, takes every
-// reply apart into the kiln state, and identifies the controller.
+// The polling pass: sends the request batch when the control cycle asks for it (after a cycle
+// without data, its reads, and heater off once no firing is active), takes every reply apart
+// into the kiln state, and identifies the controller.
 class Poller {
 public:
     Poller(KilnState& state, FrameLink& link, const MessageSource& texts, EventLogWriter& log, PollerView view,
@@ -36,6 +37,8 @@ public:
 
 private:
     void sendBatch();
+    void sendReads();
+    void askAgain();
     void drainReplies();
     void identify();
     void registerValue(const QByteArray& reply, int c, int p);

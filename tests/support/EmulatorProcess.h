@@ -139,6 +139,8 @@ private:
     std::optional<QString> readLine(int ms)
     {
         QDeadlineTimer deadline(ms);
+        // An event loop run by the test may already have taken the output in.
+        stdout_ += process_.readAllStandardOutput();
         while (!stdout_.contains('\n')) {
             if (!process_.waitForReadyRead(int(deadline.remainingTime())))
                 return std::nullopt;

@@ -25,6 +25,8 @@ Emulator::Emulator(const EmulatorOptions& options, const KilnFactors& factors, R
     connect(&tickTimer_, &QTimer::timeout, this, &Emulator::sendTick);
     connect(&modelTimer_, &QTimer::timeout, this, &Emulator::stepKiln);
     connect(&statusTimer_, &QTimer::timeout, this, &Emulator::printStatus);
+    backTimer_.setSingleShot(true);
+    connect(&backTimer_, &QTimer::timeout, this, &Emulator::comeBack);
 }
 
 Emulator::~Emulator()
@@ -43,7 +45,8 @@ QString Emulator::start()
     if (!nv_.problem().isEmpty())
         qWarning("%s", qPrintable(nv_.problem()));
     sendFrame(ControllerState::powerUpNotice());
-    tickTimer_.start(kTickMs);
+    if (options_.ticks)
+        tickTimer_.start(kTickMs);
     sinceModelStep_.start();
     modelTimer_.start(kModelStepMs);
     if (!options_.quiet)
@@ -71,6 +74,8 @@ QString Emulator::makeLink()
 // it is called again as long as it makes progress.
 void Emulator::receive(const QByteArray& bytes)
 {
+    if (deaf())
+        return;  // lost, as on a controller that has hung
     rx_ += bytes;
     for (;;) {
         const qsizetype before = rx_.size();
@@ -121,6 +126,32 @@ void Emulator::stepKiln()
 }
 
 bool Emulator::silent() const { return !silentUntil_.hasExpired(); }
+
+bool Emulator::deaf() const { return !deafUntil_.hasExpired(); }
+
+// The adapter is pulled out and plugged in again: the device goes away for a while and comes
+// back as a new one behind the same link, while the controller keeps its state (its power and
+// outputs included), as the kiln's own board does.
+void Emulator::vanish(double seconds)
+{
+    port_.close();
+    if (linkMade_)
+        QFile::remove(options_.linkPath);
+    linkMade_ = false;
+    rx_.clear();
+    backTimer_.start(int(seconds * 1000));
+}
+
+void Emulator::comeBack()
+{
+    if (const QString error = port_.open(); !error.isEmpty()) {
+        PrintLine("error: the line cannot come back: " + error);
+        return;
+    }
+    if (const QString error = makeLink(); !error.isEmpty())
+        PrintLine("error: " + error);
+    PrintLine("PORT " + port_.devicePath());
+}
 
 void Emulator::printStatus() const
 {

@@ -20,6 +20,7 @@ struct EmulatorOptions {
     bool paced = true;
     bool quiet = false;
     bool traceWrites = false;  // print each heater power write with the monotonic time it came in
+    bool ticks = true;  // a tick every second, unasked; without them it speaks only when asked
     double speed = 1;   // the kiln model's time runs this much faster than real time
 };
 
@@ -52,6 +53,9 @@ private:
     void stepKiln();
     void printStatus() const;
     bool silent() const;
+    bool deaf() const;
+    void vanish(double seconds);
+    void comeBack();
     QStringList stateLines() const;
     QString makeLink();
 
@@ -69,6 +73,8 @@ private:
     QTimer statusTimer_;
     QElapsedTimer sinceModelStep_;
     QDeadlineTimer silentUntil_{0};
+    QDeadlineTimer deafUntil_{0};
+    QTimer backTimer_;  // ends a vanished line
     int spoiltReplies_ = 0;
     bool linkMade_ = false;
 };

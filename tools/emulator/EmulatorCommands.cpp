@@ -94,6 +94,23 @@ std::vector<ConsoleCommand> Emulator::commands()
              silentUntil_ = QDeadlineTimer(qint64(*seconds * 1000));
              return ok();
          }},
+        {"deaf", "S", "for S seconds hears nothing, answers nothing and sends no ticks, as a hung controller",
+         [this](const QString& argument) {
+             const std::optional<double> seconds = decimalIn(argument, 0, 86400);
+             if (!seconds)
+                 return failed("'" + argument + "' is no number of seconds (0..86400)");
+             deafUntil_ = QDeadlineTimer(qint64(*seconds * 1000));
+             silentUntil_ = deafUntil_;
+             return ok();
+         }},
+        {"vanish", "S", "the device goes away for S seconds and comes back behind the same link",
+         [this](const QString& argument) {
+             const std::optional<double> seconds = decimalIn(argument, 0, 86400);
+             if (!seconds)
+                 return failed("'" + argument + "' is no number of seconds (0..86400)");
+             vanish(*seconds);
+             return ok();
+         }},
         {"garbage", "N", "sends N random bytes",
          [this](const QString& argument) {
              const std::optional<int> count = wholeIn(argument, 1, 100000);
@@ -152,7 +169,8 @@ QStringList Emulator::stateLines() const
             oneDecimal(nv.reg(2) / 10.0) + "  KT " + oneDecimal(nv.reg(3) / 10.0),
         "model P " + general(kiln_.factors().p) + "  I " + general(kiln_.factors().i) +
             "  R " + general(kiln_.factors().r) + "  speed " + general(kiln_.speed()),
-        "tick " + QString::number(controller_.tickCount()) + "  silent " + (silent() ? "yes" : "no") +
+        "tick " + QString::number(controller_.tickCount()) + (options_.ticks ? "" : " (ticks off)") + "  silent " +
+            (silent() ? "yes" : "no") + "  deaf " + (deaf() ? "yes" : "no") +
             "  spoilt replies to come " + QString::number(spoiltReplies_),
     };
 }

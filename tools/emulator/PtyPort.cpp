@@ -16,16 +16,25 @@ QString systemError(const char* what) { return QString::fromLatin1(what) + ": " 
 
 PtyPort::PtyPort(QObject* parent) : QObject(parent) {}
 
-PtyPort::~PtyPort()
+PtyPort::~PtyPort() { close(); }
+
+void PtyPort::close()
 {
+    delete readNotifier_;
+    readNotifier_ = nullptr;
+    delete writeNotifier_;
+    writeNotifier_ = nullptr;
     if (slave_ >= 0)
         ::close(slave_);
     if (master_ >= 0)
         ::close(master_);
+    slave_ = master_ = -1;
+    pending_.clear();
 }
 
 QString PtyPort::open()
 {
+    close();
     master_ = posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
     if (master_ < 0)
         return systemError("posix_openpt");
@@ -101,5 +110,6 @@ void PtyPort::writePending()
         }
         break;  // the line is full: wait until it takes more
     }
-    writeNotifier_->setEnabled(!pending_.isEmpty());
+    if (writeNotifier_)
+        writeNotifier_->setEnabled(!pending_.isEmpty());
 }

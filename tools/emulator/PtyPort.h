@@ -19,6 +19,9 @@ public:
 
     // Empty on success, otherwise what failed.
     QString open();
+    // Closes both sides: the program's device goes away, as an unplugged adapter does. Bytes
+    // not yet written are lost. `open` makes a new device.
+    void close();
     QString devicePath() const { return devicePath_; }
     void write(const QByteArray& bytes);
 

@@ -62,8 +62,9 @@ std::optional<CommandLine> parse(QCoreApplication& app, QString& error)
     const QCommandLineOption quiet("quiet", "No status line every few seconds.");
     const QCommandLineOption traceWrites("trace-writes",
                                          "Print every heater power write with the monotonic time it arrived.");
+    const QCommandLineOption noTicks("no-ticks", "Send no tick every second: speak only when asked.");
     const QCommandLineOption speed("speed", "Run the kiln model <factor> times faster than real time.", "factor", "1");
-    parser.addOptions({link, state, oven, noPacing, quiet, traceWrites, speed});
+    parser.addOptions({link, state, oven, noPacing, quiet, traceWrites, noTicks, speed});
     parser.process(app);
 
     CommandLine c;
@@ -73,6 +74,7 @@ std::optional<CommandLine> parse(QCoreApplication& app, QString& error)
     c.options.paced = !parser.isSet(noPacing);
     c.options.quiet = parser.isSet(quiet);
     c.options.traceWrites = parser.isSet(traceWrites);
+    c.options.ticks = !parser.isSet(noTicks);
     c.ovenPath = parser.value(oven);
     QString speedText = parser.value(speed);
     speedText.replace(',', LocaleFacts::current().decimalSeparator).replace('.', LocaleFacts::current().decimalSeparator);
