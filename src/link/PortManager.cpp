@@ -142,3 +142,13 @@ bool PortManager::PortWrite(const QByteArray& bytes)
     PortOpenError();
     return false;
 }
+
+bool PortManager::PortReopenSilently()
+{
+    port_.close();
+    if (name_.isEmpty() || !port_.open(name_))
+        return false;
+    port_.discardInput();
+    state_.PortOk = true;
+    return true;
+}
