@@ -1,5 +1,6 @@
 #include "QtServices.h"
 #include "TForm1.h"
+#include "TerminationSignals.h"
 
 #include <QApplication>
 
@@ -15,6 +16,11 @@ int main(int argc, char** argv)
     SystemPowerOff powerOff;
     TForm1 window(AppServices{clock, random, dialogs, sound, powerOff, QString()});
     dialogs.setParent(&window);
+    // A logout, a system shutdown or a closed terminal ends the program as its window's close does.
+    TerminationSignals endSignals([&] {
+        window.closeUnattended();
+        QApplication::quit();
+    });
     window.show();
     return app.exec();
 }

@@ -240,3 +240,13 @@ bool PortManager::PortWrite(const QByteArray& bytes)
     lose(texts_.LS("PortGone") + port_.errorString());
     return false;
 }
+
+bool PortManager::PortReopenSilently()
+{
+    port_.close();
+    if (name_.isEmpty() || !port_.open(name_))
+        return false;
+    port_.discardInput();
+    state_.PortOk = true;
+    return true;
+}

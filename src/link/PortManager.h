@@ -76,6 +76,10 @@ public:
     // Writes the bytes; false, with the port reported, when the write fails.
     bool PortWrite(const QByteArray& bytes);
 
+    // Opens the configured port again without a box or the picker: the close's last way to
+    // the controller after the port was lost. True when it is open and may be used.
+    bool PortReopenSilently();
+
 private:
     bool tryOpen();
     QString openFailure() const;

@@ -13,7 +13,9 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QWidget>
+#include <filesystem>
 #include <stdexcept>
+#include <system_error>
 
 namespace {
 
@@ -61,6 +63,15 @@ QString DataFiles::dataFolder() const { return state_.AppFolder + "/Data"; }
 
 QString DataFiles::CommaToPoint(QString text) { return text.replace(',', '.'); }
 
+// Said with its own cause: the table's write would only report the missing folder.
+void DataFiles::makeDataFolder() const
+{
+    std::error_code error;
+    std::filesystem::create_directories(std::filesystem::path(dataFolder().toStdString()), error);
+    if (error)
+        throw std::runtime_error("Cannot create the folder " + dataFolder().toStdString() + ": " + error.message());
+}
+
 QString DataFiles::MakeDataFileName()
 {
     dataFileBase_ = dataFolder() + "/" + DateTime::fileStamp(clock_.now());
@@ -69,7 +80,7 @@ QString DataFiles::MakeDataFileName()
 
 void DataFiles::SaveAll()
 {
-    QDir().mkpath(dataFolder());  // a failure shows when the table is written
+    makeDataFolder();
     MakeDataFileName();
     writeTable();  // a table that cannot be written stops the save here
     QStringList failures;

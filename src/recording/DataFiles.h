@@ -73,6 +73,7 @@ public:
     QImage picture();
 
 private:
+    void makeDataFolder() const;
     void writeTable();
     void writePicture();
     void logClosingEntries();

@@ -457,6 +457,8 @@ public:
     void ShowServicePage();
     void RestartRequired();
     void FormStorage1SavePlacement();
+    // The orderly close without questions, for a signal from the system.
+    void closeUnattended();
 
     // ---- Event sounds and help pages ----
     std::unique_ptr<EventSoundPlayer> sounds;
@@ -499,9 +501,15 @@ private:
     int visibleTabIndex() const;
     void showVisibleTab(int n);
     void readCalibrationAtStart();
-    void leaveKilnSafe();
     void startTimers();
-    void closeSequence();
+    // The close (TForm1_Close.cpp); false when the window stays open.
+    bool closeSequence();
+    void commitOpenEdits();
+    bool confirmEndOfFiring();
+    void offerUnsavedEdits();
+    bool writeFiringFiles(bool quiet);
+    void endSupervision(bool quiet);
+    bool switchKilnOff();
     QString appFolderOverride_;
     AppServices services_;
     std::unique_ptr<SerialPort> systemPort_;  // when the services bring none
@@ -509,12 +517,23 @@ private:
     std::unique_ptr<SleepInhibitor> systemInhibitor_;
     bool restored_ = false;
     bool closing_ = false;
+    bool unattended_ = false;  // the system ends the program: no questions, no boxes
     bool mirrorFailing_ = false;  // the last mirror of the log failed and has been reported
     // Runs a handler under the standard error report.
     template <class F>
     void guardedCall(F&& f)
     {
         guarded(services_.dialogs, std::forward<F>(f));
+    }
+    // Runs a step whose failure is logged, not shown: no box may hold up an unattended close.
+    template <class F>
+    void quietly(F&& f)
+    {
+        try {
+            std::forward<F>(f)();
+        } catch (const std::exception& e) {
+            log->TLogX(QString::fromUtf8(e.what()));
+        }
     }
 
     // ---- Cone firing (TForm1_Cone.cpp) ----

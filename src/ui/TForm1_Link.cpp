@@ -88,19 +88,6 @@ void TForm1::readCalibrationAtStart()
         service->ReadCalibration();
 }
 
-// The controller holds the last power it was sent: a supervisor that closes must not leave
-// the heater on. Heater 0 and both outputs off go out before the port is closed; then the
-// guardian, which would have sent them had the program died, is let go, and so is the sleep lock.
-void TForm1::leaveKilnSafe()
-{
-    state.Pid.Power = 0;
-    state.Pid.Output = 0;
-    if (!state.simulated() && state.PortOk)
-        poller->SendSafeState();
-    guardian->Release();
-    keepAwake->Release();
-}
-
 void TForm1::HardwareTimerTimer() { guardedCall([&] { poller->WorkHardware(); }); }
 
 void TForm1::PortSelectClick() { guardedCall([&] { port->PortSelectClick(); }); }

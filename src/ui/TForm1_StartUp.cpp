@@ -8,7 +8,6 @@
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QCloseEvent>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
@@ -230,58 +229,4 @@ void TForm1::NextButtonClick()
         executor->NextButtonClick();
         keeper->Follow();
     });
-}
-
-void TForm1::closeSequence()
-{
-    Prog->commitEditor();  // a cell still being typed counts as typed
-    // Unsaved edits are offered for saving, except during an automatic shutdown.
-    const bool automatic = ShutDownTimer->isActive();
-    if (ovenFile->OvenChanged() && !automatic &&
-        services_.dialogs.askYesNo(texts.LS("MBOvenParametersChanged"), texts.LS("MBSaveOvenParameters")))
-        ovenFile->Save(ovenFile->FileName());
-    if (editor->ProgChanged() && !automatic &&
-        services_.dialogs.askYesNo(texts.LS("MBKilningProgramChanged"), texts.LS("MBSaveKilningProgram")))
-        programFile->Save(programFile->FileName());
-    InterfaceTimer->stop();
-    HardwareTimer->stop();
-    leaveKilnSafe();
-    keeper->Forget();  // an orderly end: nothing to resume
-    port->PortClose();
-    log->TLogLS("LogCloseProgram", "");
-    dataFiles->SaveAll();
-    dataFiles->EraseOldDat();
-    log->TLogTimerTimer();
-}
-
-void TForm1::closeEvent(QCloseEvent* e)
-{
-    if (closing_) {
-        QMainWindow::closeEvent(e);
-        return;
-    }
-    const bool cycling = InterfaceTimer->isActive();
-    const bool polling = HardwareTimer->isActive();
-    bool ok = false;
-    guardedCall([&] {
-        closeSequence();
-        ok = true;
-    });
-    if (!ok) {
-        // The error was shown. The window stays open and the kiln stays supervised: a firing
-        // goes on as it was.
-        e->ignore();
-        if (cycling)
-            InterfaceTimer->start();
-        if (polling)
-            HardwareTimer->start();
-        return;
-    }
-    closing_ = true;
-    // The firing is on disk by now; settings that cannot be written are reported, and the
-    // window closes all the same.
-    guardedCall([&] { saveSettings(); });
-    if (Form2)
-        Form2->hide();
-    QMainWindow::closeEvent(e);
 }

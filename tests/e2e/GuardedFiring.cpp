@@ -9,6 +9,7 @@
 #include "QtServices.h"
 #include "SpawnedGuardian.h"
 #include "TForm1.h"
+#include "TerminationSignals.h"
 #include "TestServices.h"
 #include "Widgets.h"
 
@@ -85,6 +86,12 @@ int main(int argc, char** argv)
         }
     });
     watch.start(50);
+
+    TerminationSignals endSignals([&] {
+        form.closeUnattended();
+        say("CLOSED " + stateName(guardian.state()));
+        app.quit();
+    });
 
     QSocketNotifier input(STDIN_FILENO, QSocketNotifier::Read);
     QObject::connect(&input, &QSocketNotifier::activated, [&] {
