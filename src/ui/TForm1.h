@@ -21,6 +21,7 @@
 #include "IniFile.h"
 #include "KeepAwake.h"
 #include "KilnState.h"
+#include "LoadDuringFiring.h"
 #include "MessageTable.h"
 #include "OvenFile.h"
 #include "Poller.h"
@@ -411,6 +412,7 @@ public:
     std::unique_ptr<ProgramFile> programFile;
     std::unique_ptr<Previews> previews;
     std::unique_ptr<OvenFile> ovenFile;
+    std::unique_ptr<LoadDuringFiring> loadGuard;  // asks before a load replaces a running firing's program or kiln
     std::unique_ptr<Executor> executor;
     std::unique_ptr<DelayedStart> delayedStart;
     std::unique_ptr<FiringForecast> firingForecast;

@@ -16,5 +16,7 @@ void TForm1::KProgConeClick()
 void TForm1::ConeProgramChosen(const ConeChoice& choice)
 {
     const ConeProgram program(choice);
+    if (!loadGuard->MayLoadProgram(program.Title(texts)))
+        return;
     editor->EnterProgram(program.Lines(), program.Title(texts));
 }

@@ -64,7 +64,8 @@ void TForm1::FormStorage1RestorePlacement()
     state.SimStep = 2.0 / 86400;
     state.InterfaceMode = InterfaceType->isChecked() ? 0 : 1;
     readCalibrationAtStart();
-    setWindowTitle("Fornaxel - " + DeviceNameStr());
+    faults->Caption = "Fornaxel - " + DeviceNameStr();
+    setWindowTitle(faults->Caption);
     log->TLogStart();
     restorePort();
     if (state.simulated()) {

@@ -27,7 +27,9 @@ void TForm1::createSubsystems()
     fv.ShutDownTimer = ShutDownTimer;
     FaultSupervisorHooks fh;
     fh.CloseMainWindow = [this] { close(); };
-    fh.SetTitle = [](const QString& title) { QGuiApplication::setApplicationDisplayName(title); };
+    // The window's own title, which the task bar shows: the application's display name would
+    // not retitle a window already shown, and dialogs opened later would carry it frozen.
+    fh.SetTitle = [this](const QString& title) { setWindowTitle(title); };
     fh.CutManualPower = [this] { return regulator->CutManualPower(); };
     fh.SoundAlarm = [this] { PlaySound(6); };
     faults = std::make_unique<FaultSupervisor>(state, texts, *log, services_.powerOff, fv, fh);
@@ -87,6 +89,9 @@ void TForm1::createSubsystems()
     OvenFileHooks oh;
     oh.SetChartTitle = [this](const QString& title) { previews->SetTitle(title); };
     ovenFile = std::make_unique<OvenFile>(state, *log, services_.dialogs, ov, OpenDialog2, SaveDialog2, oh);
+    loadGuard = std::make_unique<LoadDuringFiring>(state, texts, services_.dialogs);
+    programFile->MayLoad = [this](const QString& path) { return loadGuard->MayLoadProgram(path); };
+    ovenFile->MayLoad = [this](const QString& path) { return loadGuard->MayLoadOven(path); };
 
     ExecutorView ev;
     ev.ProgramState = ProgramState;
