@@ -4,13 +4,13 @@
 # corpus in fuzz/corpus/<target>. Fails when any target finds a crash, a sanitizer report, a
 # broken invariant, a hang or a runaway allocation; the input that did it is kept in
 # build-fuzz/findings/.
-#   tools/fuzz.sh [seconds] [target...]     targets: rx inifiles language settings
+#   tools/fuzz.sh [seconds] [target...]     targets: rx inifiles language settings firingrecord
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 SECONDS_EACH=${1:-60}
 shift || true
-TARGETS=${*:-rx inifiles language settings}
+TARGETS=${*:-rx inifiles language settings firingrecord}
 BUILD_DIR=${FUZZ_BUILD_DIR:-build-fuzz}
 
 CC=clang CXX=clang++ cmake -S fuzz -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null

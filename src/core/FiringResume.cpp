@@ -39,10 +39,28 @@ void FiringResume::Offer(double limitHours)
         takeUp(s);
 }
 
+// A record saved later than now, or a start scheduled absurdly far ahead, is no record this
+// program wrote on this clock: a clock set back by a month must not make it look recent.
+QString FiringResume::outOfTime(const FiringSnapshot& s) const
+{
+    const double now = clock_.now();
+    if (s.savedAt > now + kFutureToleranceHours / 24)
+        return "key SavedAt: " + DateTime::stamp(s.savedAt) + " is later than now (" + DateTime::stamp(now) + ")";
+    if (s.scheduledStart > now + kFarthestStartDays)
+        return "key ScheduledStart: " + DateTime::stamp(s.scheduledStart) + " is more than " +
+               Numbers::formatInt(int(kFarthestStartDays)) + " days ahead";
+    return {};
+}
+
 bool FiringResume::readRecord(FiringSnapshot& s)
 {
     QString error;
-    const FiringRecord::Found found = record_.read(s, error);
+    FiringRecord::Found found = record_.read(s, error);
+    if (found == FiringRecord::Found::Valid) {
+        error = outOfTime(s);
+        if (!error.isEmpty())
+            found = FiringRecord::Found::Corrupt;
+    }
     if (found == FiringRecord::Found::Corrupt) {
         log_.TLogLS("LogFiringStateBroken", error);
         record_.setAside();

@@ -44,6 +44,10 @@ struct FiringResumeHooks {
 class FiringResume {
 public:
     static constexpr double kDefaultLimitHours = 2;
+    // How much later than now a record may say it was saved: the hour a clock goes back at
+    // the end of summer time, and some.
+    static constexpr double kFutureToleranceHours = 1.5;
+    static constexpr double kFarthestStartDays = 366;
 
     FiringResume(KilnState& state, const Clock& clock, const MessageSource& texts, EventLogWriter& log,
                  Dialogs& dialogs, Executor& executor, const ProgramTable& program, FiringRecord& record,
@@ -58,6 +62,7 @@ public:
 
 private:
     bool readRecord(FiringSnapshot& s);
+    QString outOfTime(const FiringSnapshot& s) const;
     bool young(const FiringSnapshot& s, double limitHours);
     bool accepted(const FiringSnapshot& s);
     bool programLoaded(const FiringSnapshot& s);

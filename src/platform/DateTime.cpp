@@ -21,8 +21,14 @@ double fromQDateTime(const QDateTime& dt)
     return days + ms / 86400000.0;
 }
 
+bool plausible(double days) { return std::isfinite(days) && days >= kEarliest && days <= kLatest; }
+
 QDateTime toQDateTime(double days)
 {
+    // Far beyond any date a program meets; the conversions below stay within their types.
+    constexpr double kFarthest = 1e6;
+    if (!std::isfinite(days) || std::fabs(days) > kFarthest)
+        return QDateTime();
     const double whole = std::floor(days);
     qint64 ms = qint64(std::llround((days - whole) * 86400000.0));
     qint64 dayCount = qint64(whole);
@@ -35,6 +41,8 @@ QDateTime toQDateTime(double days)
 
 QTime timeOfDay(double days)
 {
+    if (!std::isfinite(days))
+        return QTime(0, 0);
     const double frac = days - std::floor(days);
     qint64 ms = qint64(std::llround(frac * 86400000.0));
     if (ms >= 86400000)
@@ -81,7 +89,8 @@ QString hm(double days)
 QString span(double days, bool withSeconds)
 {
     const QChar sep = LocaleFacts::current().timeSeparator;
-    const double length = std::isfinite(days) ? std::max(days, 0.0) : 0.0;
+    // Capped where the whole numbers below still hold it (a million days).
+    const double length = std::isfinite(days) ? std::clamp(days, 0.0, 1e6) : 0.0;
     if (!withSeconds) {
         const long long minutes = std::llround(length * 1440);
         return QString::number(minutes / 60) + sep + two(int(minutes % 60));

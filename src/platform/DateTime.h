@@ -9,7 +9,14 @@ namespace DateTime {
 constexpr double kSecond = 1.0 / 86400.0;
 constexpr double kMinute = 1.0 / 1440.0;
 
+// The date-times a stored value may hold, 1980-01-01 to 2200-01-01: anything outside is a
+// damaged value, not a time this program wrote.
+constexpr double kEarliest = 29221;
+constexpr double kLatest = 109575;
+bool plausible(double days);
+
 double fromQDateTime(const QDateTime& dt);
+// Not a number or beyond a million days either way: an invalid QDateTime (shown as zeros).
 QDateTime toQDateTime(double days);
 
 // The time of day of a date-time (or a duration), ignoring whole days.

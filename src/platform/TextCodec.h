@@ -20,12 +20,16 @@ bool hasBom(TextEncoding e);
 
 constexpr qint64 kMaxFileBytes = 64LL * 1024 * 1024;
 
-// Reads a whole text file. Returns false (and leaves `text` empty) when it cannot be opened
+// Reads a whole text file. Returns false (and leaves `text` empty) when it cannot be opened,
+// is no regular file (a FIFO, a device or a folder is never opened: "not a file but a FIFO")
 // or holds more than kMaxFileBytes.
 bool readFile(const QString& path, QString& text, TextEncoding* detected = nullptr, QString* error = nullptr);
 
 // Replaces a file atomically with the given bytes: a crash mid-write leaves the old file or
-// the new one. Throws std::runtime_error naming the file and the system's reason on failure.
+// the new one, and so does a write that fails (a full disk), which is only reported once
+// every byte is known to be on the disk. Throws std::runtime_error naming the file and the
+// system's reason in English ("... : No space left on device"); a target that exists but is
+// no regular file is refused the same way.
 void writeFileAtomic(const QString& path, const QByteArray& bytes);
 
 // The files only people read (the log copies and the data tables) are UTF-8 without a

@@ -1,5 +1,6 @@
 #include "FiringStateFile.h"
 
+#include "DateTime.h"
 #include "IniFile.h"
 #include "Numbers.h"
 #include "ProgramTable.h"
@@ -39,6 +40,23 @@ double number(const IniFile& ini, const QString& key)
         throw bad(key, "'" + text + "' is not a number");
     return v;
 }
+
+// A number within [low, high]; what lies outside is a damaged record, never a value to act on.
+double number(const IniFile& ini, const QString& key, double low, double high)
+{
+    const double v = number(ini, key);
+    if (!(v >= low && v <= high))
+        throw bad(key, "'" + ini.readString(section(), key, QString()) + "' is outside " +
+                           Numbers::formatPortable(low) + " to " + Numbers::formatPortable(high));
+    return v;
+}
+
+double temperature(const IniFile& ini, const QString& key)
+{
+    return number(ini, key, FiringStateFile::kLowestTemp, FiringStateFile::kHighestTemp);
+}
+
+double dateTime(const IniFile& ini, const QString& key) { return number(ini, key, DateTime::kEarliest, DateTime::kLatest); }
 
 int whole(const IniFile& ini, const QString& key, int low, int high)
 {
@@ -87,19 +105,21 @@ FiringSnapshot FiringStateFile::fromText(const QString& text)
         throw bad("Program", "empty");
     s.state = whole(ini, "State", Stopped, BreakDown);
     s.scheduledStart = number(ini, "ScheduledStart");
+    if (s.scheduledStart != 0)  // 0: none
+        s.scheduledStart = dateTime(ini, "ScheduledStart");
     if (!s.worthKeeping())
         throw bad("State", "no firing under way and no start scheduled");
     s.line = whole(ini, "Line", programActive(s.state) ? 1 : 0, ProgramTable::kMaxLine);
-    s.lineTime = number(ini, "LineTime");
-    s.targetTemp = number(ini, "TargetTemp");
-    s.startTemp = number(ini, "StartTemp");
-    s.kilnTemp = number(ini, "KilnTemp");
-    s.cycleTime = number(ini, "CycleTime");
-    s.savedAt = number(ini, "SavedAt");
+    s.lineTime = number(ini, "LineTime", -kLongestLine, kLongestLine);
+    s.targetTemp = temperature(ini, "TargetTemp");
+    s.startTemp = temperature(ini, "StartTemp");
+    s.kilnTemp = temperature(ini, "KilnTemp");
+    s.cycleTime = number(ini, "CycleTime", 0, DateTime::kLatest);
+    s.savedAt = dateTime(ini, "SavedAt");
     s.simulated = ini.readBool(section(), "Simulator", false);
     if (s.simulated) {
-        s.modelHeaterT = number(ini, "ModelHeaterT");
-        s.modelChamberT = number(ini, "ModelChamberT");
+        s.modelHeaterT = temperature(ini, "ModelHeaterT");
+        s.modelChamberT = temperature(ini, "ModelChamberT");
     }
     return s;
 }

@@ -33,7 +33,11 @@ void TForm1::FormCreate()
         state.AppFolder = appFolderOverride_;
     texts.setFolder(state.AppFolder);
     firingState->setDataFolder(state.AppFolder + "/Data");
-    settings.load(state.AppFolder + "/term.ini");
+    try {
+        settings.load(state.AppFolder + "/term.ini");
+    } catch (const std::exception& e) {  // the defaults then, and the operator told why
+        services_.dialogs.showError(QString::fromUtf8(e.what()));
+    }
     texts.LangInit();
     link->Hard_init();
     PidReset(state.Pid);
@@ -151,7 +155,7 @@ void TForm1::LangCorr()
     buildDialogs();
     TC_Graph->setText(texts.LS("TabThermoCouple"));
     const QString help = state.AppFolder + "/Help/" + texts.LS("HelpFolder") + "/Help.htm";
-    if (QFileInfo::exists(help))
+    if (QFileInfo(help).isFile())  // a FIFO would hang the viewer
         WebBrowser1->setSource(QUrl::fromLocalFile(help));
     Chart1->replot(QCustomPlot::rpQueuedReplot);
     Chart2->replot(QCustomPlot::rpQueuedReplot);

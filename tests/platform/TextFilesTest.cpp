@@ -1,10 +1,21 @@
 #include "IniFile.h"
 #include "TextCodec.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <stdexcept>
+#include <sys/stat.h>
+
+namespace {
+QByteArray readAll(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+}  // namespace
 
 TEST(TextCodec, DetectsBomUtf8AndWindows1251)
 {
@@ -21,22 +32,81 @@ TEST(TextCodec, DetectsBomUtf8AndWindows1251)
     EXPECT_EQ(TextCodec::encode("a", TextEncoding::Utf8Bom), QByteArray("\xEF\xBB\xBF" "a"));
 }
 
-TEST(TextCodec, RefusesAFileWithoutEnd)
-{
-    QString text = "old", error;
-    EXPECT_FALSE(TextCodec::readFile("/dev/zero", text, nullptr, &error));
-    EXPECT_TRUE(text.isEmpty());
-    EXPECT_EQ(error, "the file is larger than 64 MiB");
-}
-
-TEST(TextCodec, AtomicWriteReportsAMissingFolder)
+TEST(TextCodec, ReadsOnlyRegularFilesOfAFewMegabytes)
 {
     QTemporaryDir dir;
-    EXPECT_THROW(TextCodec::writeFileAtomic(dir.path() + "/missing/x.txt", "x"), std::runtime_error);
-    TextCodec::writeFileAtomic(dir.path() + "/x.txt", "new");
-    QFile f(dir.path() + "/x.txt");
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    EXPECT_EQ(f.readAll(), "new");
+    const QString fifo = dir.path() + "/fifo";
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0644), 0);
+    {
+        QFile big(dir.path() + "/big");  // sparse: no disk taken
+        ASSERT_TRUE(big.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(big.resize(TextCodec::kMaxFileBytes + 1));
+    }
+    const struct {
+        QString path;
+        const char* error;
+    } cases[] = {
+        {fifo, "not a file but a FIFO"},
+        {"/dev/zero", "not a file but a device"},
+        {dir.path(), "not a file but a folder"},
+        {dir.path() + "/big", "the file is larger than 64 MiB"},
+        {dir.path() + "/missing", "No such file or directory"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path.toStdString());
+        QString text = "old", error;
+        EXPECT_FALSE(TextCodec::readFile(c.path, text, nullptr, &error));
+        EXPECT_TRUE(text.isEmpty());
+        EXPECT_EQ(error, c.error);
+        // An INI file reads a missing file as empty and names every other failure.
+        IniFile ini;
+        ini.writeString("S", "k", "v");
+        const QString missing = c.path.endsWith("/missing") ? "" : "Cannot read the file " + c.path + ": " + c.error;
+        try {
+            EXPECT_FALSE(ini.load(c.path));
+            EXPECT_EQ(missing, "");
+        } catch (const std::runtime_error& e) {
+            EXPECT_EQ(QString::fromUtf8(e.what()), missing);
+        }
+        EXPECT_FALSE(ini.hasKey("S", "k"));
+    }
+}
+
+TEST(TextCodec, AtomicWriteReplacesOnlyRegularFilesAndKeepsTheirPermissions)
+{
+    QTemporaryDir dir;
+    const QString fifo = dir.path() + "/fifo";
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0644), 0);
+    QDir().mkpath(dir.path() + "/folder");
+    const struct {
+        QString path;
+        const char* error;
+    } refused[] = {
+        {dir.path() + "/missing/x.txt", "No such file or directory"},
+        {fifo, "not a file but a FIFO"},
+        {dir.path() + "/folder", "not a file but a folder"},
+    };
+    for (const auto& c : refused) {
+        try {
+            TextCodec::writeFileAtomic(c.path, "x");
+            ADD_FAILURE() << "written: " << c.path.toStdString();
+        } catch (const std::runtime_error& e) {
+            EXPECT_EQ(QString::fromUtf8(e.what()), "Cannot write the file " + c.path + ": " + c.error);
+        }
+    }
+    EXPECT_TRUE(QFileInfo(fifo).isFile() == false && QFileInfo(dir.path() + "/folder").isDir());
+
+    const QString file = dir.path() + "/x.txt", link = dir.path() + "/link.txt";
+    TextCodec::writeFileAtomic(file, "old");
+    ASSERT_EQ(::chmod(QFile::encodeName(file).constData(), 0600), 0);
+    ASSERT_TRUE(QFile::link(file, link));
+    TextCodec::writeFileAtomic(link, "new");  // through the link, into the file it names
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
+    EXPECT_EQ(readAll(file), "new");
+    struct stat st {};
+    ASSERT_EQ(::stat(QFile::encodeName(file).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System).size(), 3);  // no leftovers
 }
 
 TEST(IniFile, KeepsOrderUnknownKeysAndQuotesBlankEdges)

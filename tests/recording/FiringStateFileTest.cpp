@@ -14,6 +14,7 @@ TEST(FiringStateFile, NumbersReadBackTheSameUnderEitherDecimalSeparator)
     s.targetTemp = 612.3456789012345;
     s.kilnTemp = 1e-7;
     s.cycleTime = 46000.123456789012;
+    s.savedAt = 46000.1234567;
     s.simulated = true;
     s.modelChamberT = 650.125;
     QStringList texts;
@@ -51,6 +52,13 @@ TEST(FiringStateFile, ABrokenRecordNamesTheCulprit)
         {"KilnTemp=290\r\n", "", "KilnTemp"},
         {"Simulator=FALSE", "Simulator=TRUE", "ModelHeaterT"},
         {"[Firing]", "\x01\x02garbage", "Program"},
+        // Numbers out of any range this program writes.
+        {"StartTemp=20", "StartTemp=-1e308", "StartTemp"},
+        {"TargetTemp=300", "TargetTemp=3000.5", "TargetTemp"},
+        {"LineTime=0.01", "LineTime=1e308", "LineTime"},
+        {"SavedAt=46000", "SavedAt=0", "SavedAt"},
+        {"ScheduledStart=0", "ScheduledStart=1e308", "ScheduledStart"},
+        {"CycleTime=46000", "CycleTime=-0.5", "CycleTime"},
     };
     EXPECT_NO_THROW(FiringStateFile::fromText(good));
     for (const auto& c : cases) {
