@@ -48,6 +48,8 @@ void ControlCycle::InitState()
     state_.PhaseHoldoff = 2;
     state_.TargetTemp = 0;
     state_.RecordStart = 0;
+    state_.ClockJumps = 0;
+    state_.RecordJumps = 0;
     state_.CycleTime = clock_.now();
     lastCycleSeconds_ = clock_.monotonicSeconds();
     state_.CycleStep = 1.0 / 8640000;
@@ -241,19 +243,24 @@ void ControlCycle::keepTime()
     } else {
         measureRealStep();
     }
-    if (state_.RecordStart == 0)
+    if (state_.RecordStart == 0) {
         state_.RecordStart = state_.CycleTime;
+        state_.RecordJumps = state_.ClockJumps;
+    }
 }
 
 // With the controller the step is the real time since the previous cycle, lost or not,
 // measured on the monotonic clock: a clock change or a daylight-saving switch moves the
-// stamps, never the program. The kiln clock itself stays the wall clock.
+// stamps, never the program. The kiln clock itself stays the wall clock; what it moved beyond
+// the real time is summed as its jumps, so that the recording keeps the order of the cycles.
 void ControlCycle::measureRealStep()
 {
     const double seconds = clock_.monotonicSeconds();
+    const double wall = clock_.now();
     state_.CycleStep = (seconds - lastCycleSeconds_) / 86400;
     lastCycleSeconds_ = seconds;
-    state_.CycleTime = clock_.now();
+    state_.ClockJumps += (wall - state_.CycleTime) - state_.CycleStep;
+    state_.CycleTime = wall;
 }
 
 void ControlCycle::overheatFollowUp()

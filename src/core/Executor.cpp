@@ -165,13 +165,13 @@ void Executor::SetProgLine(int n)
     state_.ProgLine = n;
     if (n != 0) {
         if (hooks_.AddLineMark)
-            hooks_.AddLineMark(state_.CycleTime, state_.Temps.TX(state_.TargetTemp), Numbers::formatInt(n));
+            hooks_.AddLineMark(state_.recordTime(), state_.Temps.TX(state_.TargetTemp), Numbers::formatInt(n));
         const int mask = program_.LineOutMask(n);
         SetOutLevel(1, (mask & 1) ? 100 : 0);
         SetOutLevel(2, (mask & 2) ? 100 : 0);
     } else {
         if (hooks_.AddLineMark && hooks_.LineMarkCount && hooks_.LineMarkCount() > 0)
-            hooks_.AddLineMark(state_.CycleTime, state_.Temps.TX(state_.outsideTemp()), "0");
+            hooks_.AddLineMark(state_.recordTime(), state_.Temps.TX(state_.outsideTemp()), "0");
         SetOutLevel(1, 0);
         SetOutLevel(2, 0);
     }

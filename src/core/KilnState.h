@@ -83,6 +83,11 @@ struct KilnState {
     double CycleTime = 0;            // kiln clock, date-time number
     double CycleStep = 1.0 / 8640000;  // 0.01 s in days
     double RecordStart = 0;          // 0 = recording not begun
+    // How far the wall clock has jumped (set, or daylight saving changed) beyond the real time
+    // that passed: at start-up and when the recording began. The kiln clock with the
+    // controller is the wall clock; less these jumps it runs on the monotonic clock.
+    double ClockJumps = 0;  // days
+    double RecordJumps = 0;  // ClockJumps when the recording began
     double TargetTemp = 0;
 
     DeviceTable Devices;
@@ -124,6 +129,14 @@ struct KilnState {
         const QString name = Devices[channel].Tc_Name.trimmed();
         return QString::number(channel) + (name.isEmpty() ? QString() : " (" + name + ")");
     }
+    // The kiln clock without its jumps: for rates and for how long things take.
+    double steadyTime() const { return CycleTime - ClockJumps; }
+    // The recording's own time line: its start plus the real time since, so that the cycles
+    // stay in the order they happened whatever the wall clock did. Equals CycleTime until the
+    // wall clock jumps.
+    double recordTime() const { return CycleTime - (ClockJumps - RecordJumps); }
+    // Time since the recording began, on the monotonic clock; 0 before it began.
+    double recordElapsed() const { return RecordStart == 0 ? 0 : recordTime() - RecordStart; }
     // The device the program works with, for captions and the log.
     QString deviceName() const { return simulated() ? "Simulator" : "Ardentor PC"; }
 

@@ -11,8 +11,15 @@
 #include <QLineEdit>
 
 FiringForecast::FiringForecast(KilnState& state, const ProgramTable& program, const MessageSource& texts,
-                               EventLogWriter& log, FiringForecastView view, std::function<QString()> countdown)
-    : state_(state), program_(program), texts_(texts), log_(log), view_(view), countdown_(std::move(countdown))
+                               EventLogWriter& log, FiringForecastView view, std::function<QString()> countdown,
+                               std::function<QString()> notice)
+    : state_(state),
+      program_(program),
+      texts_(texts),
+      log_(log),
+      view_(view),
+      countdown_(std::move(countdown)),
+      notice_(std::move(notice))
 {
 }
 
@@ -27,7 +34,7 @@ void FiringForecast::ShowForecast()
 void FiringForecast::record()
 {
     if (state_.LinkOk)
-        history_.add(state_.CycleTime, state_.kilnTemp(), state_.Pid.Power);
+        history_.add(state_.steadyTime(), state_.kilnTemp(), state_.Pid.Power);
 }
 
 double FiringForecast::dev() const { return EditValue(view_.DEV, Executor::kDefaultDev); }
@@ -59,7 +66,7 @@ void FiringForecast::judge()
         return;
     }
     const ReachInput in = reachInput();
-    if (warning_.Follow(state_.ProgLine, state_.CycleTime * 1440, ReachWarning::Unreachable(in)))
+    if (warning_.Follow(state_.ProgLine, state_.steadyTime() * 1440, ReachWarning::Unreachable(in)))
         log_.TLogLS("LogReachWarning", " " + Numbers::formatInt(state_.ProgLine) + ", T=" +
                                            state_.Temps.TermSdeg(in.kilnTemp) + " -> " +
                                            state_.Temps.TermSdeg(in.lineTemp));
@@ -78,6 +85,7 @@ EndForecast FiringForecast::forecast() const
 
 QString FiringForecast::forecastText(const EndForecast& f) const
 {
+    // Named in the wall clock as it reads now.
     const double end = state_.CycleTime + f.minutes * DateTime::kMinute;
     if (f.waitUnknown)
         return texts_.LS("ForecastEndAfter") + DateTime::hm(end) + texts_.LS("ForecastWaitUnknown");
@@ -95,9 +103,12 @@ void FiringForecast::Show()
         text = countdown;
     else if (programActive(state_.ProgState) && state_.ProgLine > 0)
         text = forecastText(forecast());
+    const QString notice = notice_ ? notice_() : QString();
+    if (!notice.isEmpty())
+        text = text.isEmpty() ? notice : notice + "  " + text;
     view_.ProgramForecast->setText(text);
     // Without a text the panel's line above stands centred, as it always did.
     view_.ProgramForecast->setVisible(!text.isEmpty());
-    Colors::setTextColor(view_.ProgramForecast, warning_.standing() && countdown.isEmpty() ? Colors::Red
-                                                                                             : Colors::Black);
+    const bool red = !notice.isEmpty() || (warning_.standing() && countdown.isEmpty());
+    Colors::setTextColor(view_.ProgramForecast, red ? Colors::Red : Colors::Black);
 }

@@ -24,11 +24,13 @@ struct FiringForecastView {
 // The end of the firing as it can be foreseen, shown in the program panel while a program
 // runs, waits or is paused, and the early warning of a line whose temperature the kiln will
 // not reach in time: one log entry for the line, and the forecast in red while it stands.
-// Before a delayed start the panel shows the countdown instead.
+// Before a delayed start the panel shows the countdown instead. A standing notice (`notice`,
+// empty when there is none) goes in front of either, in red.
 class FiringForecast {
 public:
     FiringForecast(KilnState& state, const ProgramTable& program, const MessageSource& texts, EventLogWriter& log,
-                   FiringForecastView view, std::function<QString()> countdown = {});
+                   FiringForecastView view, std::function<QString()> countdown = {},
+                   std::function<QString()> notice = {});
 
     // Once per control cycle, at its end.
     void ShowForecast();
@@ -52,6 +54,7 @@ private:
     EventLogWriter& log_;
     FiringForecastView view_;
     std::function<QString()> countdown_;
+    std::function<QString()> notice_;
     TemperatureHistory history_;
     ReachWarning warning_;
 };

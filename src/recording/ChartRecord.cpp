@@ -13,6 +13,7 @@ ChartRecord::ChartRecord(int seriesCount)
 void ChartRecord::clear()
 {
     x_.clear();
+    stamps_.clear();
     for (auto& y : y_)
         y.clear();
     for (auto& b : buckets_)
@@ -20,18 +21,22 @@ void ChartRecord::clear()
     bucketSize_ = 1;
 }
 
-void ChartRecord::add(double x, std::span<const double> values)
+void ChartRecord::add(double x, double stamp, std::span<const double> values)
 {
-    const bool inOrder = x_.empty() || x >= x_.back();
-    const auto at = inOrder ? x_.end() : std::upper_bound(x_.begin(), x_.end(), x);
-    const auto index = at - x_.begin();
-    x_.insert(at, x);
+    x_.push_back(x_.empty() ? x : std::max(x, x_.back()));
+    stamps_.push_back(stamp);
     for (std::size_t s = 0; s < y_.size(); ++s)
-        y_[s].insert(y_[s].begin() + index, s < values.size() ? values[s] : std::nan(""));
-    if (inOrder)
-        extendBuckets(size() - 1);
-    else
-        rebuildBuckets();
+        y_[s].push_back(s < values.size() ? values[s] : std::nan(""));
+    extendBuckets(size() - 1);
+}
+
+double ChartRecord::stampAt(double x) const
+{
+    if (x_.empty())
+        return x;
+    const auto after = std::upper_bound(x_.begin(), x_.end(), x);
+    const std::size_t j = after == x_.begin() ? 0 : std::size_t(after - x_.begin() - 1);
+    return x + (stamps_[j] - x_[j]);
 }
 
 bool ChartRecord::lower(int series, int j, int than) const
@@ -87,17 +92,6 @@ void ChartRecord::mergeBucketPairs()
         buckets.resize(kept);
     }
     bucketSize_ *= 2;
-}
-
-void ChartRecord::rebuildBuckets()
-{
-    for (auto& b : buckets_)
-        b.clear();
-    bucketSize_ = 1;
-    while (size() > kMaxBuckets * bucketSize_)
-        bucketSize_ *= 2;
-    for (int j = 0; j < size(); ++j)
-        extendBuckets(j);
 }
 
 void ChartRecord::drawingInto(int series, QVector<QCPGraphData>& out) const

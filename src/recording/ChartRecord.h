@@ -2,7 +2,6 @@
 #include <QVector>
 #include <deque>
 #include <span>
-#include <span>
 #include <vector>
 
 class QCPGraphData;
@@ -23,14 +22,19 @@ public:
 
     explicit ChartRecord(int seriesCount);
 
-    // One cycle: x and one value per series. Out-of-order x (a clock set back) is inserted
-    // where it sorts, after points of the same x.
-    void add(double x, std::span<const double> values);
+    // One cycle: x on the recording's time line, the wall-clock stamp it had, and one value
+    // per series. Points stay in the order of the cycles; an x below the newest one is drawn
+    // at the newest one's, so the drawing never runs back.
+    void add(double x, double stamp, std::span<const double> values);
     void clear();
 
     int size() const { return int(x_.size()); }
     int seriesCount() const { return int(y_.size()); }
     double x(int j) const { return x_[std::size_t(j)]; }
+    double stamp(int j) const { return stamps_[std::size_t(j)]; }
+    // The wall clock at x on the time line: x moved by the stamp of the newest point at or
+    // before it (of the first point before the first); x itself on an empty record.
+    double stampAt(double x) const;
     double y(int series, int j) const { return y_[std::size_t(series)][std::size_t(j)]; }
     int bucketSize() const { return bucketSize_; }
 
@@ -45,11 +49,11 @@ private:
 
     void extendBuckets(int j);
     void mergeBucketPairs();
-    void rebuildBuckets();
     bool lower(int series, int j, int than) const;
     bool higher(int series, int j, int than) const;
 
     std::deque<double> x_;
+    std::deque<double> stamps_;
     std::vector<std::deque<double>> y_;
     std::vector<std::vector<Bucket>> buckets_;  // per series; bucket b holds points b*size..
     int bucketSize_ = 1;

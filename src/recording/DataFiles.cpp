@@ -106,10 +106,11 @@ QString DataFiles::tableHeader() const
 QStringList DataFiles::tableLines() const
 {
     QStringList out;
-    // The newest point is left out: the table ends with the cycle before it.
+    // The newest point is left out: the table ends with the cycle before it. Rows follow the
+    // cycles, each with the wall clock as it was then, even where the clock went back.
     const int rows = chart_.pointCount(0) - 1;
     for (int j = 0; j < rows; ++j) {
-        QString line = tableNumber(chart_.pointX(0, j)) + " ";
+        QString line = tableNumber(chart_.pointStamp(j)) + " ";
         for (int s = 0; s < TemperatureChart::kDataSeries; ++s)
             line += tableNumber(chart_.pointY(s, j)) + " ";
         out << CommaToPoint(line);

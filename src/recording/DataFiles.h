@@ -68,7 +68,7 @@ public:
     // What the files hold, as they would be written now.
     QString dataFolder() const;
     QString tableHeader() const;
-    QStringList tableLines() const;  // oldest first, the newest point left out
+    QStringList tableLines() const;  // in the order of the cycles, the newest one left out
     QStringList captionLines() const;
     QImage picture();
 

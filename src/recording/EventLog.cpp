@@ -1,24 +1,50 @@
 #include "EventLog.h"
 
 #include "DateTime.h"
+#include "Services.h"
 #include "TextCodec.h"
 
 #include <QDir>
 #include <QPlainTextEdit>
 #include <QTextBlock>
 #include <QTimer>
+#include <algorithm>
+#include <chrono>
+#include <cmath>
 
-EventLog::EventLog(KilnState& state, const MessageSource& texts, QPlainTextEdit* memo, QTimer* mirrorTimer)
-    : state_(state), texts_(texts), memo_(memo), timer_(mirrorTimer)
+EventLog::EventLog(KilnState& state, const MessageSource& texts, QPlainTextEdit* memo, QTimer* mirrorTimer,
+                   const Clock* clock)
+    : state_(state), texts_(texts), memo_(memo), timer_(mirrorTimer), clock_(clock)
 {
+}
+
+double EventLog::monotonicSeconds() const
+{
+    if (clock_)
+        return clock_->monotonicSeconds();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
+// Five quiet seconds gather a burst into one write, but never past the deadline of the
+// oldest entry still waiting.
+int EventLog::mirrorDelayMs()
+{
+    const double now = monotonicSeconds();
+    if (!unmirroredSince_)
+        unmirroredSince_ = now;
+    const double left = kMirrorLatestMs - (now - *unmirroredSince_) * 1000;
+    if (!(left < kMirrorDelayMs))
+        return kMirrorDelayMs;
+    return std::max(0, int(std::ceil(left)));
 }
 
 QString EventLog::TimeStampStr(double t) { return DateTime::stamp(t); }
 
 QString EventLog::entryPrefix() const
 {
+    // Counted on the monotonic clock: a wall clock set back does not wrap it round.
     const QString elapsed =
-        state_.RecordStart == 0 ? QString("00:00:00") : DateTime::hms(state_.CycleTime - state_.RecordStart);
+        state_.RecordStart == 0 ? QString("00:00:00") : DateTime::hms(state_.recordElapsed());
     return TimeStampStr(state_.CycleTime) + " (" + elapsed + ") : ";
 }
 
@@ -28,7 +54,7 @@ void EventLog::TLogX(const QString& text)
     entry.replace("\r\n", "\n");
     entry.replace('\r', '\n');
     memo_->appendPlainText(entry);
-    timer_->setInterval(kMirrorDelayMs);
+    timer_->setInterval(mirrorDelayMs());
     timer_->start();
 }
 
@@ -66,7 +92,9 @@ void EventLog::writeCopy(const QString& path) const
 
 void EventLog::TLogTimerTimer()
 {
+    timer_->setInterval(kMirrorDelayMs);  // a failed write is tried again after the settle
     QDir().mkpath(state_.AppFolder + "/Data");  // a failure shows when the file is written
     writeCopy(mirrorPath());
     timer_->stop();
+    unmirroredSince_.reset();
 }

@@ -2,24 +2,32 @@
 #include "KilnState.h"
 #include "Texts.h"
 
+#include <optional>
+
+class Clock;
 class QPlainTextEdit;
 class QTimer;
 
 // The firing's diary: entries stamped with the kiln clock and the time since the recording
-// began, shown in the Log tab and mirrored to Data/lastlog.txt five seconds after the
-// latest entry.
+// began, shown in the Log tab and mirrored to Data/lastlog.txt once it has been quiet for five
+// seconds, and at the latest 30 s after the oldest entry not yet in the file, so that entries
+// every few seconds still reach it.
 class EventLog : public EventLogWriter {
 public:
     static constexpr int kMirrorDelayMs = 5000;
+    static constexpr int kMirrorLatestMs = 30000;
 
-    EventLog(KilnState& state, const MessageSource& texts, QPlainTextEdit* memo, QTimer* mirrorTimer);
+    // Without a clock the latest-write deadline is measured on the system's monotonic clock.
+    EventLog(KilnState& state, const MessageSource& texts, QPlainTextEdit* memo, QTimer* mirrorTimer,
+             const Clock* clock = nullptr);
 
     void TLogX(const QString& text) override;
     void TLogLS(const QString& key, const QString& value) override;
     // The three opening entries: version, program folder, interface.
     void TLogStart();
     // Writes the whole log to Data/lastlog.txt and stops the mirror timer. Throws
-    // std::runtime_error when the file cannot be written; the timer then stays on.
+    // std::runtime_error when the file cannot be written; the timer then stays on and tries
+    // again five seconds later.
     void TLogTimerTimer();
     // Writes the whole log to a file: every line followed by CR LF, then an empty line;
     // UTF-8 without a byte-order mark, for people reading it with any tool. Throws
@@ -33,8 +41,13 @@ public:
     void clear();
 
 private:
+    int mirrorDelayMs();
+    double monotonicSeconds() const;
+
     KilnState& state_;
     const MessageSource& texts_;
     QPlainTextEdit* memo_;
     QTimer* timer_;
+    const Clock* clock_;
+    std::optional<double> unmirroredSince_;  // monotonic seconds of the oldest entry not in the file
 };

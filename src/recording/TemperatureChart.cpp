@@ -142,7 +142,7 @@ bool TemperatureChart::realTime() const { return !view_.RealTime || view_.RealTi
 
 QString TemperatureChart::TimeLabel(double x) const
 {
-    return DateTime::longTime(realTime() ? x : x - state_.RecordStart);
+    return DateTime::longTime(realTime() ? record_.stampAt(x) : x - state_.RecordStart);
 }
 
 int TemperatureChart::insertionIndex(int series, double x) const
@@ -164,7 +164,8 @@ void TemperatureChart::addPoint(int series, double x, double y)
 
 void TemperatureChart::DrawGraph()
 {
-    const double x = state_.CycleTime;
+    // The recording's time line: a wall clock set back draws on instead of back across the plot.
+    const double x = state_.recordTime();
     const TemperatureScale& sc = state_.Temps;
     const PidState& pid = state_.Pid;
     const double p = EditValue(view_.PID_P, 0.5);
@@ -184,7 +185,7 @@ void TemperatureChart::DrawGraph()
     for (int k = 1; k <= 8; ++k)
         y[std::size_t(6 + k)] =
             state_.Devices[k].Error ? std::numeric_limits<double>::quiet_NaN() : sc.TX(state_.Devices[k].Value);
-    record_.add(x, y);
+    record_.add(x, state_.CycleTime, y);
     for (std::size_t s = 0; s < y.size(); ++s)
         extremes_[s].add(y[s]);
     drawingStale_.fill(true);
@@ -376,6 +377,11 @@ void TemperatureChart::ClearAll()
     Redraw();
 }
 
+double TemperatureChart::pointStamp(int j) const
+{
+    return j >= 0 && j < record_.size() ? record_.stamp(j) : std::numeric_limits<double>::quiet_NaN();
+}
+
 int TemperatureChart::pointCount(int series) const
 {
     if (series < 0 || series >= kSeriesCount)
@@ -402,8 +408,11 @@ QString TemperatureChart::pointLabel(int series, int j) const
     // The data series share their x values, and a point's label follows from its x alone:
     // the recording start only changes together with a cleared chart. Computing it here
     // saves a string a cycle (a fifth of a week-long chart's memory).
-    if (series < kDataSeries)
-        return j >= 0 && j < pointCount(0) ? TimeLabel(pointX(0, j)) : QString();
+    if (series < kDataSeries) {
+        if (j < 0 || j >= pointCount(0))
+            return QString();
+        return DateTime::longTime(realTime() ? record_.stamp(j) : record_.x(j) - state_.RecordStart);
+    }
     return series == kRange ? rangeLabels_.value(j) : markLabels_.value(j);
 }
 

@@ -35,7 +35,8 @@ struct TemperatureChartView {
 
 // The live temperature chart of the Work tab: 17 series in a fixed order (the order is the
 // series index that the switches, colour panels and data file rely on), one point per data
-// series per control cycle, x being the kiln clock in days.
+// series per control cycle, x being the recording's time line in days (the kiln clock as long
+// as the wall clock does not jump).
 class TemperatureChart {
 public:
     static constexpr int kSeriesCount = 17;
@@ -86,6 +87,8 @@ public:
     double pointX(int series, int j) const;
     double pointY(int series, int j) const;
     QString pointLabel(int series, int j) const;
+    // The wall clock as it was at the cycle of data point j (x is on the recording's time line).
+    double pointStamp(int j) const;
     QString seriesTitle(int series) const;
     QCPGraph* graph(int series) const { return graphs_.at(std::size_t(series)); }
 

@@ -439,6 +439,10 @@ public:
     void FormStorage1RestorePlacement();
     void LangSet(const QString& name);
     void LangCorr();
+    // The language buttons: English and Russian stay ticked when clicked; "Other" only once
+    // its language has loaded.
+    void LanguageClick(QRadioButton* button, const QString& name);
+    void OtherClick();
     void PlaySound(int n);
     QString DeviceNameStr() const;
 
@@ -492,9 +496,13 @@ private:
     void connectServicePage();
     void createLink();
     void createSafeguards();
+    void followKeepAwake();
     void restorePort();
+    bool storedFormVersionUsable() const;
     void applyStoredControls();
     void storedControlChanged(QWidget* control);
+    void restoreLanguage(QRadioButton* button, const QString& name);
+    void untickLanguagesBut(QRadioButton* keep);
     void restoreWindowPlacement();
     void saveWindowPlacement();
     void saveSettings();
@@ -521,6 +529,8 @@ private:
     bool closing_ = false;
     bool unattended_ = false;  // the system ends the program: no questions, no boxes
     bool mirrorFailing_ = false;  // the last mirror of the log failed and has been reported
+    QRadioButton* languageTick_ = nullptr;  // the language button ticked before the latest click
+    bool languageFallbackTold_ = false;     // once per start-up
     // Runs a handler under the standard error report.
     template <class F>
     void guardedCall(F&& f)

@@ -11,8 +11,10 @@
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QScreen>
+#include <exception>
 #include <QTabWidget>
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -47,10 +49,21 @@ std::vector<int> fourNumbers(const QString& text)
 
 }  // namespace
 
+// A settings file written by a later layout of the window ("FormVersion" below 0 here never
+// happens; a missing key is 0): its placement and control values are left alone.
+bool TForm1::storedFormVersionUsable() const
+{
+    int version = 0;
+    const QString text = settings.readString(kSection, "FormVersion", "0").trimmed();
+    return Numbers::parseWhole(text, version) && version >= 0;
+}
+
 void TForm1::applyStoredControls()
 {
+    languageFallbackTold_ = false;
     // Silent: a first start with a damaged settings file should still come up.
     StoredSettings::restore(settings, *this, [this](QWidget* w) { storedControlChanged(w); });
+    languageTick_ = English->isChecked() ? English : Russian->isChecked() ? Russian : Other->isChecked() ? Other : nullptr;
 }
 
 // What a click on the control does, without the error report: an error here ends the list.
@@ -59,13 +72,66 @@ void TForm1::storedControlChanged(QWidget* control)
     if (control == RealTime)
         chart->RealTimeClick();
     else if (control == English && English->isChecked())
-        LangSet("English");
+        restoreLanguage(English, "English");
     else if (control == Russian && Russian->isChecked())
-        LangSet("Russian");
+        restoreLanguage(Russian, "Russian");
     else if (control == Other && Other->isChecked())
-        LangSet(OtherLang->text());
+        restoreLanguage(Other, OtherLang->text());
     else if (auto* box = qobject_cast<QCheckBox*>(control); box && box->objectName().startsWith("CheckBox"))
         chart->CheckBox6Click(box);
+}
+
+// A stored language that does not load (a mistyped name, a file gone) gives way to English,
+// said once, and the rest of the stored values are still applied.
+void TForm1::restoreLanguage(QRadioButton* button, const QString& name)
+{
+    try {
+        LangSet(name);
+        return;
+    } catch (const std::exception& e) {
+        untickLanguagesBut(nullptr);
+        const QString error = QString::fromUtf8(e.what());
+        if (button != English) {
+            try {
+                LangSet("English");
+                English->setChecked(true);
+            } catch (const std::exception&) {
+                // No English either: the texts stay as they are; the report names the file.
+            }
+        }
+        if (!std::exchange(languageFallbackTold_, true))
+            services_.dialogs.showMessage(texts.LS("MBWarning"), texts.LS("MBLanguageNotLoaded") + "\n" + error);
+    }
+}
+
+// "Other" is ticked only once its language has loaded: a name that does not load leaves the
+// language and its tick as they were, so that it is not stored either.
+void TForm1::OtherClick()
+{
+    try {
+        LangSet(OtherLang->text());
+    } catch (...) {
+        untickLanguagesBut(languageTick_);
+        throw;
+    }
+    Other->setChecked(true);
+    languageTick_ = Other;
+}
+
+void TForm1::LanguageClick(QRadioButton* button, const QString& name)
+{
+    languageTick_ = button;  // stays ticked even when its file is missing, and is stored
+    LangSet(name);
+}
+
+void TForm1::untickLanguagesBut(QRadioButton* keep)
+{
+    for (QRadioButton* b : {English, Russian, Other}) {
+        // Buttons that exclude each other cannot all be unticked.
+        b->setAutoExclusive(false);
+        b->setChecked(b == keep);
+        b->setAutoExclusive(true);
+    }
 }
 
 void TForm1::RestartRequired()

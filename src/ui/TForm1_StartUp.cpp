@@ -57,8 +57,10 @@ QString TForm1::DeviceNameStr() const { return state.deviceName(); }
 // program and the kiln into force and start the timers.
 void TForm1::FormStorage1RestorePlacement()
 {
-    restoreWindowPlacement();
-    applyStoredControls();
+    if (storedFormVersionUsable()) {
+        restoreWindowPlacement();
+        applyStoredControls();
+    }
     state.Temps.TempScale = std::max(0, Scale->itemIndex());
     LangCorr();
     channels->ReadCalibrationTemp(settings.readString(kSection, "TCAL", "100"));
@@ -142,7 +144,7 @@ void TForm1::LangCorr()
     shareStatusTexts();
     editor->SetHeaderRows();
     HMaxTemperature->setText(texts.LS("HMaxTemperature1") + unit);
-    PortSelect->setText(texts.LS("Port"));
+    PortSelect->setText(texts.LS("Port") + port->PortName());
     chart->SetAxisTitles(texts.LS("C1LeftAxis") + unit, texts.LS("C1BottomAxis"));
     Chart2->yAxis->setLabel(texts.LS("C2LeftAxis") + unit);
     Chart2->xAxis->setLabel(texts.LS("C2BottomAxis"));
@@ -194,6 +196,7 @@ void TForm1::StartButtonClick()
 {
     guardedCall([&] {
         delayedStart->StartButtonClick();
+        followKeepAwake();
         firingForecast->Show();
         keeper->Follow();
     });
@@ -202,6 +205,7 @@ void TForm1::StopButtonClick()
 {
     guardedCall([&] {
         delayedStart->StopButtonClick();
+        followKeepAwake();
         firingForecast->Show();
         keeper->Follow();
     });
@@ -210,6 +214,7 @@ void TForm1::StartAtButtonClick()
 {
     guardedCall([&] {
         delayedStart->StartAtButtonClick();
+        followKeepAwake();
         firingForecast->Show();
         keeper->Follow();
     });

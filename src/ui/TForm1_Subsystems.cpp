@@ -18,7 +18,7 @@
 
 void TForm1::createSubsystems()
 {
-    log = std::make_unique<EventLog>(state, texts, Memo3, TLogTimer);
+    log = std::make_unique<EventLog>(state, texts, Memo3, TLogTimer, &services_.clock);
     program = std::make_unique<ProgramTable>(*Prog, state.Temps);
 
     FaultSupervisorView fv;
@@ -113,7 +113,8 @@ void TForm1::createSubsystems()
                                                   [this] { return regulator->isManual(); });
     firingForecast = std::make_unique<FiringForecast>(
         state, *program, texts, *log, FiringForecastView{ProgramForecast, DEV, IMPOSSIBLE, MODEL_P, MODEL_I, MODEL_R},
-        [this] { return delayedStart->Countdown(); });
+        [this] { return delayedStart->Countdown(); },
+        [this] { return keepAwake ? keepAwake->Warning() : QString(); });
 
     ControlCycleView v;
     v.Panel4 = Panel4;
@@ -156,7 +157,7 @@ void TForm1::createSubsystems()
     steps.CycleDone = [this] {
         port->PortRetry();
         guardian->Heartbeat();
-        keepAwake->Follow(state.ProgState);
+        followKeepAwake();
         keeper->Follow();
     };
     cycle = std::make_unique<ControlCycle>(state, services_.clock, texts, *log, v, steps);
@@ -185,7 +186,7 @@ void TForm1::createSafeguards()
         systemInhibitor_ = std::make_unique<LogindSleepInhibitor>();
         inhibitor = systemInhibitor_.get();
     }
-    keepAwake = std::make_unique<KeepAwake>(*inhibitor, *log);
+    keepAwake = std::make_unique<KeepAwake>(*inhibitor, *log, texts);
     heaterWatch = std::make_unique<StuckHeaterWatch>(state, *faults, StuckHeaterView{MODEL_I, MODEL_R});
 }
 
@@ -210,6 +211,9 @@ private:
 
 void onEnter(QLineEdit* field, std::function<void()> f) { field->installEventFilter(new EnterFilter(field, std::move(f))); }
 }  // namespace
+
+// The sleep lock is held from the moment a start is scheduled.
+void TForm1::followKeepAwake() { keepAwake->Follow(state.ProgState, delayedStart->schedule().pending()); }
 
 void TForm1::connectHandlers()
 {
@@ -296,14 +300,9 @@ void TForm1::connectOptionsPage()
     connect(SimButton, &QRadioButton::clicked, this, restartNotice);
     connect(Scale, &RadioGroup::itemClicked, this, restartNotice);
     onEnter(SIM_SPEED, restartNotice);
-    connect(English, &QRadioButton::clicked, this, [this] { guardedCall([&] { LangSet("English"); }); });
-    connect(Russian, &QRadioButton::clicked, this, [this] { guardedCall([&] { LangSet("Russian"); }); });
-    auto other = [this] {
-        guardedCall([&] {
-            Other->setChecked(true);
-            LangSet(OtherLang->text());
-        });
-    };
+    connect(English, &QRadioButton::clicked, this, [this] { guardedCall([&] { LanguageClick(English, "English"); }); });
+    connect(Russian, &QRadioButton::clicked, this, [this] { guardedCall([&] { LanguageClick(Russian, "Russian"); }); });
+    auto other = [this] { guardedCall([&] { OtherClick(); }); };
     connect(Other, &QRadioButton::clicked, this, other);
     onEnter(OtherLang, other);
     for (QPushButton* b : {Sound1, Sound2, Sound3, Sound4, Sound5, Alarm}) {

@@ -22,7 +22,7 @@ TEST(ChartRecord, KeepsEveryPointAndDrawsTheExtremesOfEveryBucket)
         SCOPED_TRACE(n);
         ChartRecord record(3);
         for (int j = 0; j < n; ++j)
-            record.add(j * 2.0, sample(j));
+            record.add(j * 2.0, j * 2.0, sample(j));
         ASSERT_EQ(record.size(), n);
         for (int j : {0, n / 2, n - 1}) {
             EXPECT_EQ(record.x(j), j * 2.0);
@@ -61,23 +61,40 @@ TEST(ChartRecord, KeepsEveryPointAndDrawsTheExtremesOfEveryBucket)
     }
 }
 
-// A clock set back inserts where the point sorts, and the drawing follows.
-TEST(ChartRecord, SortsAPointFromTheClockSetBack)
+// The record keeps the cycles in the order they came, each with the wall clock it had; the
+// time line never runs back, and a place on it reads as the wall clock of the cycle before.
+TEST(ChartRecord, KeepsTheCyclesInTheirOrderWithTheirStamps)
 {
+    struct Cycle {
+        double x, stamp, value;
+    };
+    const Cycle cycles[] = {
+        {10, 10, 1}, {20, 20, 2}, {30, 30, 3},
+        {40, 4, 4},   // the wall clock went back by 36
+        {50, 14, 5},
+        {50, 14, 6},  // a cycle at the same place
+        {45, 55, 7},  // a time line that would run back is held where it was
+    };
     ChartRecord record(1);
-    const double values[][2] = {{10, 1}, {20, 2}, {30, 3}, {15, 9}, {20, 8}, {5, -1}};
-    for (const auto& v : values)
-        record.add(v[0], std::span<const double>(&v[1], 1));
-    const double expected[][2] = {{5, -1}, {10, 1}, {15, 9}, {20, 2}, {20, 8}, {30, 3}};
-    ASSERT_EQ(record.size(), 6);
-    for (int j = 0; j < 6; ++j) {
-        EXPECT_EQ(record.x(j), expected[j][0]);
-        EXPECT_EQ(record.y(0, j), expected[j][1]);
+    for (const Cycle& c : cycles)
+        record.add(c.x, c.stamp, std::span<const double>(&c.value, 1));
+    ASSERT_EQ(record.size(), 7);
+    const double expectedX[] = {10, 20, 30, 40, 50, 50, 50};
+    for (int j = 0; j < 7; ++j) {
+        EXPECT_EQ(record.x(j), expectedX[j]) << j;
+        EXPECT_EQ(record.stamp(j), cycles[j].stamp) << j;
+        EXPECT_EQ(record.y(0, j), cycles[j].value) << j;
     }
+    const double places[][2] = {{5, 5}, {10, 10}, {25, 25}, {30, 30}, {35, 35}, {40, 4}, {44, 8}, {60, 65}};
+    for (const auto& [x, wall] : places)
+        EXPECT_EQ(record.stampAt(x), wall) << x;
     QVector<QCPGraphData> drawn;
     record.drawingInto(0, drawn);
-    EXPECT_EQ(drawn.size(), 6);
+    ASSERT_EQ(drawn.size(), 7);
+    for (int k = 1; k < drawn.size(); ++k)
+        EXPECT_LE(drawn[k - 1].key, drawn[k].key) << k;
     record.clear();
     record.drawingInto(0, drawn);
     EXPECT_TRUE(drawn.isEmpty());
+    EXPECT_EQ(record.stampAt(7), 7);
 }

@@ -2,6 +2,7 @@
 
 #include "DateTime.h"
 #include "FakeTexts.h"
+#include "TestServices.h"
 
 #include <QFile>
 #include <QPlainTextEdit>
@@ -17,7 +18,8 @@ struct LogFixture : ::testing::Test {
     FakeTexts texts;
     QPlainTextEdit memo;
     QTimer timer;
-    EventLog log{state, texts, &memo, &timer};
+    FakeClock clock;
+    EventLog log{state, texts, &memo, &timer, &clock};
 
     void SetUp() override
     {
@@ -83,4 +85,39 @@ TEST_F(LogFixture, OpeningEntriesAndAFailedWriteKeepsTheTimer)
     blocker.close();
     EXPECT_THROW(log.TLogTimerTimer(), std::runtime_error);
     EXPECT_TRUE(timer.isActive());
+}
+
+// An entry every two seconds never leaves the log quiet for five: the mirror is still due 30 s
+// after the oldest entry it lacks, and a written mirror starts the count again.
+TEST_F(LogFixture, EntriesEveryTwoSecondsReachTheFileWithinThirtySeconds)
+{
+    struct Step {
+        double after;  // seconds since the previous entry
+        int interval;  // ms until the mirror
+    };
+    const Step steps[] = {{0, 5000},  {0, 5000},  {2, 5000},  {22, 5000}, {2, 4000},
+                          {2, 2000},  {2, 0},     {2, 0},     {40, 0}};
+    int n = 0;
+    for (const Step& s : steps) {
+        clock.advance(s.after);
+        log.TLogX(QString::number(n++));
+        EXPECT_TRUE(timer.isActive()) << n;
+        EXPECT_EQ(timer.interval(), s.interval) << n;
+    }
+    log.TLogTimerTimer();
+    EXPECT_EQ(mirror().count('\n'), n + 1);  // every entry, then the empty line
+    clock.advance(2);
+    log.TLogX("after the mirror");
+    EXPECT_EQ(timer.interval(), 5000);
+    // A mirror that fails is tried again after the settle, not at once over and over.
+    clock.advance(40);
+    state.AppFolder = dir.path() + "/file";
+    QFile blocker(state.AppFolder);
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    log.TLogX("late");
+    EXPECT_EQ(timer.interval(), 0);
+    EXPECT_THROW(log.TLogTimerTimer(), std::runtime_error);
+    EXPECT_TRUE(timer.isActive());
+    EXPECT_EQ(timer.interval(), 5000);
 }

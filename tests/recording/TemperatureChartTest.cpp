@@ -242,16 +242,43 @@ TEST_F(ChartFixture, MarksClearingAndCoalescedRedraws)
     EXPECT_EQ(chart->LineMarkCount(), 0);
 }
 
-TEST_F(ChartFixture, ClockSetBackKeepsLabelsWithTheirPoints)
+// The wall clock goes back an hour and later forward two: the points stay in the order of the
+// cycles on a line that never runs back, and each keeps the clock time it had; elapsed labels
+// and the axis count real time.
+TEST_F(ChartFixture, AClockThatJumpsDrawsOnAndKeepsItsStamps)
 {
-    cycle(10);
-    cycle(20);
-    cycle(4);  // the wall clock went back
-    ASSERT_EQ(chart->pointCount(0), 3);
-    EXPECT_DOUBLE_EQ(chart->pointX(0, 0), t0 + 4 * DateTime::kSecond);
-    EXPECT_EQ(chart->pointLabel(0, 0), "14:00:04");
-    EXPECT_EQ(chart->pointLabel(5, 1), "14:00:10");
-    EXPECT_EQ(chart->pointLabel(14, 2), "14:00:20");
+    struct Cycle {
+        double realSeconds;  // since t0
+        double jumpSeconds;  // the wall clock's jumps so far
+        const char* clock;
+        const char* elapsed;
+    };
+    const Cycle cycles[] = {
+        {0, 0, "14:00:00", "00:00:00"},       {2, 0, "14:00:02", "00:00:02"},
+        {4, -3600, "13:00:04", "00:00:04"},   {6, -3600, "13:00:06", "00:00:06"},
+        {8, 3600, "15:00:08", "00:00:08"},
+    };
+    for (const Cycle& c : cycles) {
+        state.ClockJumps = c.jumpSeconds * DateTime::kSecond;
+        cycle(c.realSeconds + c.jumpSeconds);
+    }
+    ASSERT_EQ(chart->pointCount(0), 5);
+    for (int j = 0; j < 5; ++j) {
+        EXPECT_DOUBLE_EQ(chart->pointX(0, j), t0 + cycles[j].realSeconds * DateTime::kSecond) << j;
+        EXPECT_DOUBLE_EQ(chart->pointStamp(j), t0 + (cycles[j].realSeconds + cycles[j].jumpSeconds) * DateTime::kSecond);
+        EXPECT_EQ(chart->pointLabel(7, j), cycles[j].clock) << j;
+        EXPECT_EQ(chart->TimeLabel(chart->pointX(0, j)), cycles[j].clock) << j;  // the axis says the same
+    }
+    EXPECT_EQ(chart->pointLabel(TemperatureChart::kRange, 0), "15:00:08");
+    realTime.setChecked(false);
+    chart->RealTimeClick();
+    for (int j = 0; j < 5; ++j) {
+        EXPECT_EQ(chart->pointLabel(0, j), cycles[j].elapsed) << j;
+        EXPECT_EQ(chart->TimeLabel(chart->pointX(0, j)), cycles[j].elapsed) << j;
+    }
+    chart->Redraw();
+    EXPECT_DOUBLE_EQ(plot.xAxis->range().upper, t0 + 8 * DateTime::kSecond);
+    EXPECT_DOUBLE_EQ(plot.xAxis->range().lower, t0);
 }
 
 // A channel whose reading has its error flag set (a broken thermocouple reads -299 °C on the

@@ -13,7 +13,8 @@ TEST(KeepAwake, HeldWhileAProgramRunsWaitsOrIsPausedAndGivenBackOtherwise)
 {
     ScriptedInhibitor inhibitor;
     RecordingLog log;
-    KeepAwake awake(inhibitor, log);
+    FakeTexts texts;
+    KeepAwake awake(inhibitor, log, texts);
     awake.Follow(Stopped);
     EXPECT_EQ(inhibitor.acquires, 0);
     for (int s : {Running, Running, Waiting, Paused, Running})
@@ -41,7 +42,8 @@ TEST(KeepAwake, ALoginManagerThatDoesNotAnswerIsLoggedOnceAndTheFiringGoesOn)
     ScriptedInhibitor inhibitor;
     inhibitor.refusal = "The name org.freedesktop.login1 was not provided";
     RecordingLog log;
-    KeepAwake awake(inhibitor, log);
+    FakeTexts texts;
+    KeepAwake awake(inhibitor, log, texts);
     for (int firing = 0; firing < 2; ++firing) {
         awake.Follow(Running);
         awake.Follow(Running);  // not asked again in the same firing
@@ -56,7 +58,8 @@ TEST(KeepAwake, TheLoginManagersLockIsHeldOrItsAbsenceLogged)
 {
     LogindSleepInhibitor inhibitor;
     RecordingLog log;
-    KeepAwake awake(inhibitor, log);
+    FakeTexts texts;
+    KeepAwake awake(inhibitor, log, texts);
     awake.Follow(Running);
     QDeadlineTimer deadline(3000);
     while (!inhibitor.held() && log.entries.isEmpty() && !deadline.hasExpired())
@@ -67,4 +70,38 @@ TEST(KeepAwake, TheLoginManagersLockIsHeldOrItsAbsenceLogged)
     }
     awake.Follow(Stopped);
     EXPECT_FALSE(inhibitor.held());
+}
+
+// A delayed start holds the lock from the moment it is set: a computer asleep at the hour
+// starts nothing. Where none can be had, the program panel says so while it is wanted.
+TEST(KeepAwake, HeldWhileAStartIsPendingAndItsAbsenceShownWhileWanted)
+{
+    struct Step {
+        int state;
+        bool pending;
+        bool wanted;
+    };
+    const Step steps[] = {{Stopped, false, false}, {Stopped, true, true},   {Stopped, true, true},
+                          {Running, false, true},  {Finished, false, false}, {Stopped, true, true},
+                          {Stopped, false, false}, {BreakDown, true, true},  {BreakDown, false, false}};
+    for (const bool refused : {false, true}) {
+        SCOPED_TRACE(refused);
+        ScriptedInhibitor inhibitor;
+        if (refused)
+            inhibitor.refusal = "no system bus";
+        RecordingLog log;
+        FakeTexts texts;
+        KeepAwake awake(inhibitor, log, texts);
+        int wants = 0;
+        bool wantedBefore = false;
+        for (const Step& s : steps) {
+            awake.Follow(s.state, s.pending);
+            wants += s.wanted && !wantedBefore;
+            wantedBefore = s.wanted;
+            EXPECT_EQ(inhibitor.held, s.wanted && !refused) << s.state << s.pending;
+            EXPECT_EQ(awake.Warning(), s.wanted && refused ? "<NoSleepInhibitorWarning>" : "") << s.state << s.pending;
+        }
+        EXPECT_EQ(inhibitor.acquires, wants);
+        EXPECT_EQ(log.entries.size(), refused ? 1 : 0);  // the log line once for the run
+    }
 }

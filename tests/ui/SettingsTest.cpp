@@ -122,14 +122,6 @@ TEST_F(Settings, StoredValueForms)
     EXPECT_FALSE(StoredSettings::colorFromText("clNoSuch"));
 }
 
-TEST_F(Settings, AStoredLanguageThatIsMissingStopsTheRestSilently)
-{
-    writeIni("Russian_Checked=TRUE\r\nScale_ItemIndex=1\r\n");  // no Russian.lng in the folder
-    auto form = start();
-    EXPECT_EQ(form->state.Temps.TempScale, 0);
-    EXPECT_TRUE(dialogs.asked.filter("error:").isEmpty());
-}
-
 TEST_F(Settings, TheFirstStartWithoutSettings)
 {
     copy("Prog/Prog1.prg");
