@@ -6,6 +6,7 @@
 // The folder's term.ini names the port. Once connected it starts a step to 300 °C with both
 // outputs on. It prints each new event-log entry as "LOG <entry>", "FIRING" once the heater has
 // power, and on reading "close" closes in order and prints "CLOSED <how the guardian ended>".
+// "pick MS" opens the port picker for MS milliseconds, cancels it and prints "PICKED <port>".
 #include "QtServices.h"
 #include "SpawnedGuardian.h"
 #include "TForm1.h"
@@ -97,7 +98,16 @@ int main(int argc, char** argv)
     QObject::connect(&input, &QSocketNotifier::activated, [&] {
         char buffer[64];
         const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
-        if (n <= 0 || QByteArray(buffer, int(n)).trimmed() != "close")
+        const QByteArray line = n > 0 ? QByteArray(buffer, int(n)).trimmed() : QByteArray();
+        if (line.startsWith("pick ")) {
+            // The port picker stays open that long, then is cancelled.
+            dialogs.portPickerOpenMs = line.mid(5).toInt();
+            dialogs.portAnswer.clear();
+            form.PortSelect->click();
+            say("PICKED " + form.port->PortName());
+            return;
+        }
+        if (line != "close")
             return;
         form.close();
         say("CLOSED " + stateName(guardian.state()));
