@@ -12,6 +12,7 @@
 #include "LocaleFacts.h"
 #include "TemperatureChart.h"
 #include "TestServices.h"
+#include "Widgets.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -214,7 +215,7 @@ TEST_F(ClockChangeFiring, TheRecordsKeepTheOrderOfTheCyclesAndTheForecastFollows
         EXPECT_EQ(chart.pointLabel(0, n - 1), DateTime::longTime(form->state.CycleTime));
 
         // The log counts the time since the recording began on the real clock.
-        form->GraphSaveClick();
+        form->dataFiles->GraphSaveClick();
         const std::vector<int> elapsed = elapsedColumn();
         ASSERT_FALSE(elapsed.empty());
         for (std::size_t k = 1; k < elapsed.size(); ++k)
