@@ -211,6 +211,7 @@ TEST_F(SimulatedKiln, AFailedCloseKeepsTheFiringSupervised)
     form->InterfaceTimerTimer();
     form->StartButtonClick();
     QDir().mkpath(dir.path() + "/Data/lastlog.txt");  // a folder where the log file should go
+    dialogs.answeredNo << "MBCloseWithoutFiles";  // the operator keeps the firing
     EXPECT_FALSE(form->close());
     EXPECT_EQ(dialogs.errors.size(), 1);
     EXPECT_TRUE(form->isVisible());

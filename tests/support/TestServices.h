@@ -65,9 +65,13 @@ public:
     QString lastFilter;  // of the last file dialog
     QString lastDefaultExt;
 
+    QStringList answeredNo;  // a question whose text contains one of these is answered No
     bool askYesNo(const QString& title, const QString& text) override
     {
         asked << "yesno:" + title + "|" + text;
+        for (const QString& part : answeredNo)
+            if (text.contains(part))
+                return false;
         return yesNoAnswer;
     }
     void showMessage(const QString& title, const QString& text) override { asked << "message:" + title + "|" + text; }
