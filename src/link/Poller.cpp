@@ -147,13 +147,17 @@ void Poller::registerValue(const QByteArray& reply, int c, int p)
         if (hooks_.NvRegisterReply)
             hooks_.NvRegisterReply(reply);
         break;
+    // The name is asked every pass until it comes, so a slow line can answer twice: the
+    // second answer of the same text is no news.
     case Wire::ControllerName:
+        if (text != state_.ControllerName)
+            log_.TLogLS("LogController", text);
         state_.ControllerName = text;
-        log_.TLogLS("LogController", state_.ControllerName);
         break;
     case Wire::Firmware:
+        if (text != state_.FirmwareVersion)
+            log_.TLogLS("LogFirmwareVersion", text);
         state_.FirmwareVersion = text;
-        log_.TLogLS("LogFirmwareVersion", state_.FirmwareVersion);
         break;
     case Wire::MainsCounter:
         gridCell(3, 2, QString::number(c));

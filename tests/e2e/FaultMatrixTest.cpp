@@ -76,7 +76,9 @@ struct Outcome {
 // The entries that come and go with the link's timing, not with the fault.
 bool noise(const QString& key)
 {
-    return key == "LogFirmwareVersion";  // asked every pass until it comes, so maybe twice
+    // A kiln reading missed for a cycle or two (a bad status, the replies skipped after a
+    // reconnection) is noted while a firing runs; the broken-reading test judges that entry.
+    return key == "LogFirmwareVersion" || key == "LogNoKilnReading";
 }
 
 struct FaultMatrix : ::testing::Test, WindowServices {

@@ -74,6 +74,7 @@ TEST_F(Resume, AFiringInterruptedAtLine3ResumesThereOnTheNextStart)
         }
     };
     auto again = startAgain();
+    question.whileOpen = nullptr;  // the close below asks about the running firing
     ASSERT_EQ(resumeQuestions(), 1);
     EXPECT_TRUE(question.asked.last().contains(dir.path() + "/Prog/Resume.prg"));
     EXPECT_EQ(powerWhileAsked, (std::vector<int>{0, 0, 0}));

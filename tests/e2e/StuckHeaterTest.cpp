@@ -34,7 +34,7 @@ QSet<QString> titles(TForm1& form)
     QSet<QString> shown;
     for (int i = 0; i < 2; ++i) {
         form.FlashTimerTimer();
-        shown << QGuiApplication::applicationDisplayName();
+        shown << form.windowTitle();
     }
     return shown;
 }
@@ -112,7 +112,7 @@ TEST_F(WeldedRelay, AHeaterThatKeepsHeatingEndsTheFiringAndWarnsUntilTheKilnCool
     const qsizetype atEnd = sound.played.size();
     cyclesUntil([] { return false; }, 1800);  // an hour of cooling
     EXPECT_EQ(sound.played.size(), atEnd);
-    EXPECT_EQ(titles(*form), (QSet<QString>{"Fornaxel", form->state.Temps.TermSdeg(form->state.kilnTemp())}));
+    EXPECT_EQ(titles(*form), (QSet<QString>{form->faults->Caption, form->state.Temps.TermSdeg(form->state.kilnTemp())}));
     EXPECT_EQ(entries(*form, "LogBreakdownHeaterStuck"), 1);
     EXPECT_EQ(powerOff.requests, 0);
 }
