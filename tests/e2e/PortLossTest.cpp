@@ -186,8 +186,10 @@ TEST_F(PortLoss, AnAdapterThatDropsOutForASecondLeavesTheFiringGoingWithOneGuard
     const QSet<qint64> guardians =
         watchGuardians(program, [&] { return program.await({"LogPortBack", relay->path()}, 1); }, 20000);
     ASSERT_TRUE(program.await({"LogPortBack"}, 1)) << program.lines.join('\n').toStdString();
-    // The one that saw the loss through, and the one for the line that came back.
-    EXPECT_LE(guardians.size(), 2);
+    // The one that saw the loss through and the one for the line that came back; the sanitizer
+    // build, slower by far, has been seen with a third over the same single loss. Still far from
+    // one a cycle, which is what this guards against.
+    EXPECT_LE(guardians.size(), 3);
     EXPECT_TRUE(until([this] { return heatingWithBothOutputs(); }, 8000)) << state().join('\n').toStdString();
     EXPECT_EQ(program.logLines("LogPortOpenError").size(), 1);
     EXPECT_EQ(program.logLines("LogPortBack").size(), 1);
