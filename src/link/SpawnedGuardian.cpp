@@ -97,6 +97,10 @@ bool SpawnedGuardian::start(const GuardianLaunch& launch)
 
     SpawnSetup setup;
     posix_spawn_file_actions_adddup2(&setup.actions, pair[1], 0);
+    // It may outlive the program by hours while it tries to switch off: it must not hold the
+    // program's terminal or output pipes open meanwhile. What it has to say goes to its log file.
+    posix_spawn_file_actions_addopen(&setup.actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&setup.actions, 2, "/dev/null", O_WRONLY, 0);
     if (port >= 0)
         posix_spawn_file_actions_adddup2(&setup.actions, port, GuardianProtocol::kPortFd);
     // Whatever else the program was given stays with the program.
