@@ -15,13 +15,6 @@ volatile sig_atomic_t signalled = 0;
 
 void onSignal(int s) { signalled = s; }
 
-long long nowMs()
-{
-    timespec t{};
-    clock_gettime(CLOCK_MONOTONIC, &t);
-    return t.tv_sec * 1000LL + t.tv_nsec / 1000000;
-}
-
 // SIGUSR1 stands for the parent's death; the others are sent to the guardian itself. Either
 // way the heater is switched off before the guardian ends.
 void catchSignals()
@@ -44,7 +37,7 @@ bool takeLines(char* buffer, size_t capacity, size_t& used, long long& lastBeat)
     while (char* end = static_cast<char*>(memchr(buffer, '\n', used))) {
         const size_t length = size_t(end - buffer);
         bye = bye || (length == 3 && memcmp(buffer, "bye", 3) == 0);
-        lastBeat = nowMs();  // any line shows the program alive
+        lastBeat = MonotonicMs();  // any line shows the program alive
         used -= length + 1;
         memmove(buffer, end + 1, used);
     }
@@ -57,7 +50,14 @@ int caught = 0;
 
 }  // namespace
 
-ParentWatch::ParentWatch(const WatchOptions& options) : options_(options), lastBeat_(nowMs()) { catchSignals(); }
+long long MonotonicMs()
+{
+    timespec t{};
+    clock_gettime(CLOCK_MONOTONIC, &t);
+    return t.tv_sec * 1000LL + t.tv_nsec / 1000000;
+}
+
+ParentWatch::ParentWatch(const WatchOptions& options) : options_(options), lastBeat_(MonotonicMs()) { catchSignals(); }
 
 const char* ParentWatch::terminatingSignal()
 {
@@ -71,7 +71,7 @@ const char* ParentWatch::terminatingSignal()
 
 WatchEnd ParentWatch::next(int portFd, int tickMs)
 {
-    const long long tickAt = tickMs > 0 ? nowMs() + tickMs : 0;
+    const long long tickAt = tickMs > 0 ? MonotonicMs() + tickMs : 0;
     for (;;) {
         // The parent may have died before the death signal was asked for.
         if (getppid() != options_.parent || signalled == SIGUSR1)
@@ -80,7 +80,7 @@ WatchEnd ParentWatch::next(int portFd, int tickMs)
             caught = signalled;
             return WatchEnd::Terminated;
         }
-        const long long now = nowMs();
+        const long long now = MonotonicMs();
         const long long left = lastBeat_ + options_.silenceMs - now;
         if (left <= 0)
             return WatchEnd::Silent;

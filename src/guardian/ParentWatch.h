@@ -1,6 +1,9 @@
 #pragma once
 #include <sys/types.h>
 
+// The monotonic clock in milliseconds, for the guardian's waits.
+long long MonotonicMs();
+
 // Why the guardian stopped waiting.
 enum class WatchEnd {
     Released,     // "bye": the program closed in order, or has its port back and lets it go

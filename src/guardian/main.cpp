@@ -19,7 +19,6 @@
 #include <QMap>
 #include <QString>
 #include <cstdio>
-#include <time.h>
 #include <unistd.h>
 
 namespace {
@@ -67,20 +66,13 @@ bool parse(int argc, char** argv, Options& o)
     return !o.device.isEmpty() && !o.logFile.isEmpty() && o.watch.silenceMs > 0 && o.giveUpMs >= 0;
 }
 
-long long nowMs()
-{
-    timespec t{};
-    clock_gettime(CLOCK_MONOTONIC, &t);
-    return t.tv_sec * 1000LL + t.tv_nsec / 1000000;
-}
-
 // The program is gone, hangs, or the guardian was told to end: the safe state goes out, on the
 // line it watches or on the device opened anew, tried until it is out or the time is up.
 int switchOff(const Options& o, WatchEnd end, int fd)
 {
-    const long long giveUpAt = nowMs() + o.giveUpMs;
+    const long long giveUpAt = MonotonicMs() + o.giveUpMs;
     QString error = SendSafeState(fd, o.device);
-    while (!error.isEmpty() && nowMs() < giveUpAt) {
+    while (!error.isEmpty() && MonotonicMs() < giveUpAt) {
         ::usleep(1000 * 1000);
         error = SendSafeState(-1, o.device);
     }

@@ -2,6 +2,7 @@
 
 #include "FrameLink.h"
 #include "Numbers.h"
+#include "PortManager.h"
 #include "ReplyFields.h"
 #include "Thermocouple.h"
 #include "TextCodec.h"
@@ -76,6 +77,25 @@ void Poller::askAgain()
     if (!programActive(state_.ProgState))
         SendSafeState();
     sendReads();
+}
+
+bool Poller::SwitchOffForGood(PortManager& port)
+{
+    state_.Pid.Power = 0;
+    state_.Pid.Output = 0;
+    if (state_.simulated())
+        return true;
+    const auto sent = [this] { return state_.PortOk && link_.queuedBytes() == 0; };
+    if (state_.PortOk && port.PortIsOpen() && port.PortAvailable()) {
+        SendSafeState();
+        if (sent())
+            return true;
+    }
+    if (!port.PortReopenSilently())
+        return false;
+    link_.Hard_init();  // what was held back while the port was lost is stale
+    SendSafeState();
+    return sent();
 }
 
 void Poller::SendSafeState()

@@ -6,6 +6,7 @@
 #include <functional>
 
 class FrameLink;
+class PortManager;
 class QLabel;
 class StringGrid;
 
@@ -32,6 +33,10 @@ public:
     void WorkHardware();
     // Heater power 0 and both outputs off, written out now.
     void SendSafeState();
+    // The last word to the controller, which holds the last power it was sent: heater 0 and
+    // both outputs off, on a port opened again if it was lost. False when they could not be
+    // written.
+    bool SwitchOffForGood(PortManager& port);
     // One reply of two bytes or more.
     void HandleReply(const QByteArray& reply);
 

@@ -143,15 +143,20 @@ void PortManager::PortRetry()
     if (!lost_ || state_.PortOk || state_.simulated() || name_.isEmpty())
         return;
     // While the device is gone there is nothing to open; its name may come back any cycle.
-    if (!port_.exists(name_))
-        return;
+    if (port_.exists(name_) && reopen())
+        log_.TLogLS("LogPortBack", " " + name_);
+}
+
+// Closes and opens the configured port; true, with the port usable again, when it opened.
+bool PortManager::reopen()
+{
     PortClose();
     if (!tryOpen())
-        return;
+        return false;
     port_.discardInput();
     lost_ = false;
     state_.PortOk = true;
-    log_.TLogLS("LogPortBack", " " + name_);
+    return true;
 }
 
 bool PortManager::CheckPort()
@@ -241,12 +246,4 @@ bool PortManager::PortWrite(const QByteArray& bytes)
     return false;
 }
 
-bool PortManager::PortReopenSilently()
-{
-    port_.close();
-    if (name_.isEmpty() || !port_.open(name_))
-        return false;
-    port_.discardInput();
-    state_.PortOk = true;
-    return true;
-}
+bool PortManager::PortReopenSilently() { return !name_.isEmpty() && reopen(); }

@@ -82,6 +82,7 @@ public:
 
 private:
     bool tryOpen();
+    bool reopen();
     QString openFailure() const;
     QString choose();
     void lose(const QString& cause);

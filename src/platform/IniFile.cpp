@@ -51,25 +51,6 @@ bool IniFile::load(const QString& path)
 
 namespace {
 
-// Calls `each` with every line of `text`, split at CR LF, bare LF or bare CR, as the raw line.
-template <class Each>
-void forEachLine(QStringView text, Each&& each)
-{
-    const qsizetype n = text.size();
-    qsizetype start = 0;
-    for (qsizetype i = 0; i < n; ++i) {
-        const QChar c = text[i];
-        if (c != '\r' && c != '\n')
-            continue;
-        each(text.sliced(start, i - start));
-        if (c == '\r' && i + 1 < n && text[i + 1] == '\n')
-            ++i;
-        start = i + 1;
-    }
-    if (start < n)
-        each(text.sliced(start));
-}
-
 bool isHeader(QStringView line) { return line.startsWith('[') && line.endsWith(']'); }
 
 // Slots an index takes for `count` names: a power of two, at most half of them used.
@@ -103,7 +84,7 @@ void IniFile::checkMemory(std::size_t lines, std::size_t sections, qsizetype cha
 void IniFile::loadFromText(const QString& text)
 {
     std::size_t lineCount = 0, sectionCount = 0;
-    forEachLine(text, [&](QStringView raw) {
+    TextCodec::forEachLine(text, [&](QStringView raw) {
         const QStringView line = raw.trimmed();
         if (isHeader(line))
             ++sectionCount;
@@ -124,7 +105,7 @@ void IniFile::loadFromText(const QString& text)
     sectionIndex_.reserve(sectionCount);
     keyIndex_.reserve(lineCount);
     quint32 current = kPreamble;
-    forEachLine(text_, [&](QStringView raw) {
+    TextCodec::forEachLine(text_, [&](QStringView raw) {
         const QStringView line = raw.trimmed();
         if (isHeader(line)) {
             current = addSection(pieceOf(line.sliced(1, line.size() - 2).trimmed()));

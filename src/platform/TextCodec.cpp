@@ -8,12 +8,10 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
-#include <clocale>
 #include <cstring>
 #include <fcntl.h>
 #include <locale.h>
 #include <stdexcept>
-#include <string.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -281,19 +279,7 @@ void writeUtf8FileAtomic(const QString& path, const QString& text) { writeFileAt
 QStringList splitLines(const QString& text)
 {
     QStringList lines;
-    const qsizetype n = text.size();
-    qsizetype start = 0;
-    for (qsizetype i = 0; i < n; ++i) {
-        const QChar c = text[i];
-        if (c != '\r' && c != '\n')
-            continue;
-        lines << text.mid(start, i - start);
-        if (c == '\r' && i + 1 < n && text[i + 1] == '\n')
-            ++i;
-        start = i + 1;
-    }
-    if (start < n)
-        lines << text.mid(start);
+    forEachLine(text, [&](QStringView line) { lines << line.toString(); });
     return lines;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 #include <QByteArray>
 #include <QString>
+#include <QStringView>
 
 // One codec for every text file the program reads or writes.
 // Reading: a byte-order mark decides; otherwise valid UTF-8 is UTF-8; otherwise Windows-1251.
@@ -36,6 +37,25 @@ void writeFileAtomic(const QString& path, const QByteArray& bytes);
 // byte-order mark, which is what terminals, editors and other tools here expect. Atomic and
 // throwing like writeFileAtomic.
 void writeUtf8FileAtomic(const QString& path, const QString& text);
+
+// Calls `each` with every line of `text`, split at CR LF, bare LF or bare CR, as a view into it.
+template <class Each>
+void forEachLine(QStringView text, Each&& each)
+{
+    const qsizetype n = text.size();
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < n; ++i) {
+        const QChar c = text[i];
+        if (c != '\r' && c != '\n')
+            continue;
+        each(text.sliced(start, i - start));
+        if (c == '\r' && i + 1 < n && text[i + 1] == '\n')
+            ++i;
+        start = i + 1;
+    }
+    if (start < n)
+        each(text.sliced(start));
+}
 
 // Splits text at CR LF, bare LF or bare CR.
 QStringList splitLines(const QString& text);

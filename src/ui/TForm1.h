@@ -519,7 +519,6 @@ private:
     void offerUnsavedEdits();
     bool writeFiringFiles(bool quiet);
     void endSupervision(bool quiet);
-    bool switchKilnOff();
     QString appFolderOverride_;
     AppServices services_;
     std::unique_ptr<SerialPort> systemPort_;  // when the services bring none

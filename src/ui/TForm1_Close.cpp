@@ -7,6 +7,7 @@
 #include <QCloseEvent>
 #include <QLineEdit>
 #include <QTimer>
+#include <algorithm>
 #include <exception>
 
 void TForm1::closeUnattended()
@@ -70,13 +71,7 @@ bool TForm1::confirmEndOfFiring()
 {
     QString text;
     if (programActive(state.ProgState)) {
-        int lines = ProgramTable::kMaxLine;
-        for (int n = 1; n <= ProgramTable::kMaxLine; ++n) {
-            if (program->LineTemp(n) == 0) {
-                lines = n;
-                break;
-            }
-        }
+        const int lines = std::min(program->EndLine(), ProgramTable::kMaxLine);
         text = texts.LS("MBCloseDuringFiring")
                    .replace("%1", QString::number(state.ProgLine))
                    .replace("%2", QString::number(lines))
@@ -123,7 +118,7 @@ void TForm1::endSupervision(bool quiet)
 {
     InterfaceTimer->stop();
     HardwareTimer->stop();
-    if (switchKilnOff()) {
+    if (poller->SwitchOffForGood(*port)) {
         guardian->Release();
     } else {
         // The guardian is kept: it goes on trying to switch the controller off after we are gone.
@@ -135,25 +130,4 @@ void TForm1::endSupervision(bool quiet)
     port->PortClose();
     keepAwake->Release();
     quietly([&] { log->TLogTimerTimer(); });  // with the entries of the end; it was written just now
-}
-
-// The controller holds the last power it was sent. Heater 0 and both outputs off go out on the
-// port; a port that was lost is opened again for them. False when they could not be written.
-bool TForm1::switchKilnOff()
-{
-    state.Pid.Power = 0;
-    state.Pid.Output = 0;
-    if (state.simulated())
-        return true;
-    const auto sent = [this] { return state.PortOk && link->queuedBytes() == 0; };
-    if (state.PortOk && port->PortIsOpen() && port->PortAvailable()) {
-        poller->SendSafeState();
-        if (sent())
-            return true;
-    }
-    if (!port->PortReopenSilently())
-        return false;
-    link->Hard_init();  // what was held back while the port was lost is stale
-    poller->SendSafeState();
-    return sent();
 }

@@ -6,6 +6,7 @@
 #include "DataFiles.h"
 #include "DateTime.h"
 #include "DrivenWindow.h"
+#include "TestFiles.h"
 #include "EmulatorProcess.h"
 #include "EventLog.h"
 #include "FiringForecast.h"
@@ -83,10 +84,7 @@ struct ClockChangeFiring : ::testing::Test, WindowServices {
         emulator = std::make_unique<EmulatorProcess>(
             QStringList{"--no-pacing", "--quiet", "--speed", "60", "--state", dir.path() + "/nv.txt"}, false);
         ASSERT_TRUE(emulator->started());
-        QFile ini(dir.path() + "/term.ini");
-        ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
-        ini.write("[TForm1]\r\nInterfaceType_Checked=TRUE\r\nPort_Path=" + emulator->devicePath.toUtf8() + "\r\n");
-        ini.close();
+        writeControllerSettings(dir.path(), emulator->devicePath);
         form = std::make_unique<TForm1>(app(dir.path()));
         restoreWithoutTimers(*form);
         ASSERT_TRUE(form->state.PortOk) << dialogs.asked.join("; ").toStdString();
@@ -94,15 +92,7 @@ struct ClockChangeFiring : ::testing::Test, WindowServices {
 
     bool pollUntil(const std::function<bool()>& done, int ms = 4000)
     {
-        QDeadlineTimer deadline(ms);
-        while (!done()) {
-            if (deadline.hasExpired())
-                return false;
-            form->HardwareTimerTimer();
-            QCoreApplication::processEvents();
-            QThread::msleep(1);
-        }
-        return true;
+        return pollWindowUntil(*form, done, ms);
     }
 
     // One control cycle with the controller's data; two seconds pass, and the wall clock

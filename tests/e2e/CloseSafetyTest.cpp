@@ -9,6 +9,7 @@
 #include "DrivenWindow.h"
 #include "EmulatorProcess.h"
 #include "LocaleFacts.h"
+#include "PtyRelay.h"
 #include "TestFiles.h"
 #include "TestServices.h"
 #include "Widgets.h"
@@ -21,109 +22,9 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QThread>
-#include <atomic>
-#include <cstdlib>
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <poll.h>
-#include <termios.h>
-#include <thread>
-#include <unistd.h>
 
 namespace {
-
-void makeRaw(int fd)
-{
-    termios tio{};
-    if (fd >= 0 && tcgetattr(fd, &tio) == 0) {
-        cfmakeraw(&tio);
-        tcsetattr(fd, TCSANOW, &tio);
-    }
-}
-
-// A USB adapter in front of the controller: a pseudo-terminal whose device the program opens
-// through a symbolic link, its bytes carried to and from the emulator's by a thread. Pulled
-// out, the device and the link are gone; plugged in again, a new device stands behind the
-// same link. The emulator keeps its state throughout, as a powered controller does.
-class AdapterRelay {
-public:
-    AdapterRelay(const QString& controllerDevice, const QString& link) : link_(link)
-    {
-        controller_ = ::open(controllerDevice.toLocal8Bit().constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
-        makeRaw(controller_);
-        plugIn();
-    }
-    ~AdapterRelay()
-    {
-        pullOut();
-        if (controller_ >= 0)
-            ::close(controller_);
-    }
-
-    bool pluggedIn() const { return master_ >= 0; }
-
-    void plugIn()
-    {
-        if (master_ >= 0 || controller_ < 0)
-            return;
-        master_ = ::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
-        char name[128] = {};
-        if (master_ < 0 || ::grantpt(master_) != 0 || ::unlockpt(master_) != 0 ||
-            ::ptsname_r(master_, name, sizeof name) != 0) {
-            pullOut();
-            return;
-        }
-        const int slave = ::open(name, O_RDWR | O_NOCTTY | O_NONBLOCK);
-        makeRaw(slave);  // no echo of the controller's ticks before the program opens it
-        if (slave >= 0)
-            ::close(slave);
-        QFile::remove(link_);
-        QFile::link(QString::fromLocal8Bit(name), link_);
-        stop_ = false;
-        pump_ = std::thread([this] { carry(); });
-    }
-
-    void pullOut()
-    {
-        if (pump_.joinable()) {
-            stop_ = true;
-            pump_.join();
-        }
-        if (master_ >= 0)
-            ::close(master_);
-        master_ = -1;
-        QFile::remove(link_);
-    }
-
-private:
-    void carry()
-    {
-        char buffer[4096];
-        while (!stop_) {
-            pollfd p[2] = {{master_, POLLIN, 0}, {controller_, POLLIN, 0}};
-            if (::poll(p, 2, 20) <= 0)
-                continue;
-            if (p[0].revents & POLLIN) {
-                const ssize_t n = ::read(master_, buffer, sizeof buffer);
-                if (n > 0)
-                    [[maybe_unused]] const ssize_t w = ::write(controller_, buffer, size_t(n));
-            } else if (p[0].revents & (POLLHUP | POLLERR)) {
-                QThread::msleep(5);  // nobody has the device open
-            }
-            if (p[1].revents & POLLIN) {
-                const ssize_t n = ::read(controller_, buffer, sizeof buffer);
-                if (n > 0)
-                    [[maybe_unused]] const ssize_t w = ::write(master_, buffer, size_t(n));
-            }
-        }
-    }
-
-    QString link_;
-    int controller_ = -1;
-    int master_ = -1;
-    std::atomic<bool> stop_{false};
-    std::thread pump_;
-};
 
 // Answers each question by what its text contains; anything else is answered No.
 class AnsweringDialogs : public FakeDialogs {
@@ -158,7 +59,7 @@ struct CloseWithController : ::testing::Test, WindowServices {
     AnsweringDialogs answering;
     QTemporaryDir dir;
     std::unique_ptr<EmulatorProcess> emulator;
-    std::unique_ptr<AdapterRelay> adapter;
+    std::unique_ptr<PtyRelay> adapter;
     std::unique_ptr<TForm1> form;
 
     void TearDown() override
@@ -175,10 +76,9 @@ struct CloseWithController : ::testing::Test, WindowServices {
         emulator = std::make_unique<EmulatorProcess>(
             QStringList{"--no-pacing", "--quiet", "--state", dir.path() + "/nv.txt"}, false);
         ASSERT_TRUE(emulator->started());
-        adapter = std::make_unique<AdapterRelay>(emulator->devicePath, link);
-        ASSERT_TRUE(adapter->pluggedIn());
-        writeBytes(dir.path() + "/term.ini",
-                   "[TForm1]\r\nInterfaceType_Checked=TRUE\r\nPort_Path=" + link.toUtf8() + "\r\n");
+        adapter = std::make_unique<PtyRelay>(emulator->devicePath, link);
+        ASSERT_TRUE(adapter->ready());
+        writeControllerSettings(dir.path(), link);
         const AppServices services{clock, random, answering, sound, powerOff, dir.path(), nullptr, &guardian, &sleepLock};
         answering.answers = {{"MBCloseDuringFiring", true}};
         form = std::make_unique<TForm1>(services);
@@ -204,15 +104,7 @@ struct CloseWithController : ::testing::Test, WindowServices {
 
     bool pollUntil(const std::function<bool()>& done, int ms)
     {
-        QDeadlineTimer deadline(ms);
-        while (!done()) {
-            if (deadline.hasExpired())
-                return false;
-            form->HardwareTimerTimer();
-            QCoreApplication::processEvents();
-            QThread::msleep(2);
-        }
-        return true;
+        return pollWindowUntil(*form, done, ms);
     }
 
     bool cycle(bool waitForData = true, int ms = 5000)
@@ -251,7 +143,7 @@ struct CloseWithController : ::testing::Test, WindowServices {
     // The adapter out for a few cycles: the program has noticed.
     void loseThePort()
     {
-        adapter->pullOut();
+        ASSERT_TRUE(adapter->pullOut());
         for (int i = 0; i < 3; ++i)
             cycle(false);
         ASSERT_FALSE(form->state.PortOk);
@@ -285,8 +177,9 @@ TEST_F(CloseWithController, AfterThePortWasLost)
         loseThePort();
         if (HasFatalFailure())
             return;
-        if (row.adapterBack)
-            adapter->plugIn();
+        if (row.adapterBack) {
+            ASSERT_TRUE(adapter->plugIn());
+        }
         const int releases = guardian.releases;
         EXPECT_TRUE(form->close());
         const bool told = asked("MBSwitchOffAtMains");

@@ -38,8 +38,7 @@ struct SignalledFiring : ::testing::Test {
         emulator = std::make_unique<EmulatorProcess>(
             QStringList{"--no-pacing", "--quiet", "--state", dir->path() + "/nv.txt"}, false);
         ASSERT_TRUE(emulator->started());
-        writeBytes(dir->path() + "/term.ini",
-                   "[TForm1]\r\nInterfaceType_Checked=TRUE\r\nPort_Path=" + emulator->devicePath.toUtf8() + "\r\n");
+        writeControllerSettings(dir->path(), emulator->devicePath);
         program = std::make_unique<QProcess>();
         program->setProcessChannelMode(QProcess::ForwardedErrorChannel);
         printed.clear();

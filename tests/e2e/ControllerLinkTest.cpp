@@ -5,6 +5,7 @@
 #include "TForm1.h"
 
 #include "DrivenWindow.h"
+#include "TestFiles.h"
 #include "EmulatorProcess.h"
 #include "LocaleFacts.h"
 #include "TestServices.h"
@@ -33,10 +34,7 @@ struct ControllerOverEmulator : ::testing::Test, WindowServices {
         emulator = std::make_unique<EmulatorProcess>(
             QStringList{"--no-pacing", "--quiet", "--state", dir.path() + "/nv.txt"}, false);
         ASSERT_TRUE(emulator->started());
-        QFile ini(dir.path() + "/term.ini");
-        ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
-        ini.write("[TForm1]\r\nInterfaceType_Checked=TRUE\r\nPort_Path=" + emulator->devicePath.toUtf8() + "\r\n");
-        ini.close();
+        writeControllerSettings(dir.path(), emulator->devicePath);
         form = std::make_unique<TForm1>(app(dir.path()));
         restoreWithoutTimers(*form);
         ASSERT_TRUE(form->state.PortOk) << dialogs.asked.join("; ").toStdString();
@@ -45,15 +43,7 @@ struct ControllerOverEmulator : ::testing::Test, WindowServices {
     // Polling passes, as the 100 ms timer would run them, until `done` or the time is up.
     bool pollUntil(const std::function<bool()>& done, int ms = 2000)
     {
-        QDeadlineTimer deadline(ms);
-        while (!done()) {
-            if (deadline.hasExpired())
-                return false;
-            form->HardwareTimerTimer();
-            QCoreApplication::processEvents();
-            QThread::msleep(2);
-        }
-        return true;
+        return pollWindowUntil(*form, done, ms);
     }
 
     // One control cycle; with `waitForData` only once the controller has answered the batch.

@@ -5,6 +5,7 @@
 #include "TForm1.h"
 
 #include "DrivenWindow.h"
+#include "TestFiles.h"
 #include "EmulatorProcess.h"
 #include "LocaleFacts.h"
 #include "TestServices.h"
@@ -101,10 +102,7 @@ struct FaultMatrix : ::testing::Test, WindowServices {
         form.reset();
         link = dir.path() + "/port";
         ASSERT_TRUE(startEmulator());
-        QFile ini(dir.path() + "/term.ini");
-        ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
-        ini.write("[TForm1]\r\nInterfaceType_Checked=TRUE\r\nPort_Path=" + link.toUtf8() + "\r\n");
-        ini.close();
+        writeControllerSettings(dir.path(), link);
         dialogs.asked.clear();
         dialogs.errors.clear();
         dialogs.portAnswer.clear();
@@ -117,15 +115,7 @@ struct FaultMatrix : ::testing::Test, WindowServices {
 
     bool pollUntil(const std::function<bool()>& done, int ms = 2000)
     {
-        QDeadlineTimer deadline(ms);
-        while (!done()) {
-            if (deadline.hasExpired())
-                return false;
-            form->HardwareTimerTimer();
-            QCoreApplication::processEvents();
-            QThread::msleep(2);
-        }
-        return true;
+        return pollWindowUntil(*form, done, ms);
     }
 
     bool cycle(bool waitForData = true, int ms = 2000)

@@ -68,8 +68,7 @@ struct Program {
 
     bool start(const QString& port)
     {
-        writeBytes(dir.path() + "/term.ini",
-                   "[TForm1]\r\nInterfaceType_Checked=TRUE\r\nPort_Path=" + port.toUtf8() + "\r\n");
+        writeControllerSettings(dir.path(), port);
         process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         process.start(FORNAXEL_GUARDED_FIRING, {dir.path(), FORNAXEL_GUARDIAN});
         return process.waitForStarted(5000);

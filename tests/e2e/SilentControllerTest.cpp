@@ -5,6 +5,7 @@
 #include "TForm1.h"
 
 #include "DrivenWindow.h"
+#include "TestFiles.h"
 #include "EmulatorProcess.h"
 #include "LocaleFacts.h"
 #include "TestServices.h"
@@ -51,10 +52,7 @@ struct SilentController : ::testing::Test, WindowServices {
             QStringList{"--no-ticks", "--no-pacing", "--quiet", "--state", dir.path() + "/nv.txt", "--link", link},
             false);
         ASSERT_TRUE(emulator->started());
-        QFile ini(dir.path() + "/term.ini");
-        ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
-        ini.write("[TForm1]\r\nInterfaceType_Checked=TRUE\r\nPort_Path=" + link.toUtf8() + "\r\n");
-        ini.close();
+        writeControllerSettings(dir.path(), link);
         form = std::make_unique<TForm1>(app(dir.path()));
         restoreWithoutTimers(*form);
         ASSERT_TRUE(form->state.PortOk) << dialogs.asked.join("; ").toStdString();
@@ -65,15 +63,7 @@ struct SilentController : ::testing::Test, WindowServices {
     // breakdown timer is a real one and fires in here.
     bool pollUntil(const std::function<bool()>& done, int ms)
     {
-        QDeadlineTimer deadline(ms);
-        while (!done()) {
-            if (deadline.hasExpired())
-                return false;
-            form->HardwareTimerTimer();
-            QCoreApplication::processEvents();
-            QThread::msleep(2);
-        }
-        return true;
+        return pollWindowUntil(*form, done, ms);
     }
 
     bool dataReady() const { return form->state.DataReady; }

@@ -173,8 +173,7 @@ struct StuckOnTheLine : ::testing::Test, WindowServices {
                                                                  "--oven", oven},
                                                      false);
         ASSERT_TRUE(emulator->started());
-        writeBytes(dir.path() + "/term.ini",
-                   "[TForm1]\r\nInterfaceType_Checked=TRUE\r\nPort_Path=" + emulator->devicePath.toUtf8() + "\r\n");
+        writeControllerSettings(dir.path(), emulator->devicePath);
         form = std::make_unique<TForm1>(app(dir.path()));
         restoreWithoutTimers(*form);
         ASSERT_TRUE(form->state.PortOk);

@@ -5,7 +5,11 @@
 #include "FakeSleepInhibitor.h"
 #include "TestServices.h"
 
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QThread>
 #include <QTimer>
+#include <functional>
 
 // The test doubles of every service the window takes, to inherit from.
 struct WindowServices {
@@ -32,4 +36,19 @@ inline void restoreWithoutTimers(TForm1& form)
     form.InterfaceTimer->stop();
     form.HardwareTimer->stop();
     form.FlashTimer->stop();
+}
+
+// Runs the polling pass as the hardware timer would, letting the replies in, until `done` or
+// `ms` have passed; false on the deadline.
+inline bool pollWindowUntil(TForm1& form, const std::function<bool()>& done, int ms)
+{
+    QDeadlineTimer deadline(ms);
+    while (!done()) {
+        if (deadline.hasExpired())
+            return false;
+        form.HardwareTimerTimer();
+        QCoreApplication::processEvents();
+        QThread::msleep(2);
+    }
+    return true;
 }

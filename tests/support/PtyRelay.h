@@ -29,7 +29,7 @@ public:
         if (controller_ < 0)
             return;
         makeRaw(controller_);
-        if (!plugIn())
+        if (!plugBack())
             return;
         thread_ = std::thread([this] { run(); });
     }
@@ -55,6 +55,19 @@ public:
 
     // Pulls the adapter out for `ms` and plugs it back in; returns at once.
     void dropOut(int ms) { dropMs_ = ms; }
+    // Pulls it out until plugIn(); returns once the name is gone.
+    bool pullOut()
+    {
+        dropOut(kOutForGood);
+        return settles([this] { return device().isEmpty(); });
+    }
+    // Plugs a pulled adapter back in; returns once the name stands again.
+    bool plugIn()
+    {
+        const int before = plugs_;
+        plugNow_ = true;
+        return settles([&] { return plugs_ > before; });
+    }
     // How many drop-outs have ended with the adapter back.
     int plugs() const { return plugs_; }
 
@@ -68,7 +81,17 @@ private:
         }
     }
 
-    bool plugIn()
+    static constexpr int kOutForGood = 24 * 3600 * 1000;
+
+    template <class Done>
+    static bool settles(Done done)
+    {
+        for (int i = 0; i < 500 && !done(); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        return done();
+    }
+
+    bool plugBack()
     {
         const int master = posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
         if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0) {
@@ -133,7 +156,7 @@ private:
                 out = true;
                 backAt = Clock::now() + std::chrono::milliseconds(ms);
             }
-            if (out && Clock::now() >= backAt && plugIn()) {
+            if (out && (plugNow_.exchange(false) || Clock::now() >= backAt) && plugBack()) {
                 out = false;
                 ++plugs_;
             }
@@ -157,4 +180,5 @@ private:
     std::atomic<bool> stop_{false};
     std::atomic<int> dropMs_{0};
     std::atomic<int> plugs_{0};
+    std::atomic<bool> plugNow_{false};
 };

@@ -17,3 +17,9 @@ inline void writeBytes(const QString& path, const QByteArray& bytes)
     ASSERT_TRUE(f.open(QIODevice::WriteOnly)) << path.toStdString();
     f.write(bytes);
 }
+
+// The settings of a window that works with the controller on `port`.
+inline void writeControllerSettings(const QString& folder, const QString& port)
+{
+    writeBytes(folder + "/term.ini", "[TForm1]\r\nInterfaceType_Checked=TRUE\r\nPort_Path=" + port.toUtf8() + "\r\n");
+}
