@@ -202,9 +202,9 @@ TEST_F(PortLoss, AnAdapterThatDropsOutForASecondLeavesTheFiringGoingWithOneGuard
 TEST_F(PortLoss, AKillAfterOrDuringADropOutLeavesTheControllerOff)
 {
     addRelay();
-    // A kill while the adapter is still out is not here: the guardian logs the safe state as
-    // sent, yet the controller behind the relay kept its power in that case. Still to be found.
-    for (const bool whileOut : {false}) {
+    // Killed once the adapter is back, and killed while it is still out: the guardian then
+    // switches off as soon as the device is there again.
+    for (const bool whileOut : {false, true}) {
         Program program;
         fire(program, relay->path());
         relay->dropOut(whileOut ? 3000 : 1000);

@@ -28,7 +28,7 @@ public:
             devicePath = first->mid(5);
         if (devicePath.isEmpty() || !openPort)
             return;
-        fd_ = ::open(devicePath.toLocal8Bit().constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+        fd_ = ::open(devicePath.toLocal8Bit().constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
         termios tio{};
         if (fd_ >= 0 && tcgetattr(fd_, &tio) == 0) {
             cfmakeraw(&tio);

@@ -20,12 +20,14 @@
 // a pseudo-terminal of the relay's own, reached through a symbolic link as a /dev/serial/by-id/
 // name is. A drop-out hangs the program's side up and removes its name; after the given time a
 // new pseudo-terminal appears under the same name, while the controller knew nothing of it.
-// Bytes sent meanwhile are lost, as they are on a pulled cable.
+// Bytes sent meanwhile are lost, as they are on a pulled cable. Every descriptor of the relay's
+// is closed on exec: a copy held by a program the test starts would keep the pulled side from
+// hanging up, and writes to it would vanish without an error, as no real adapter lets them.
 class PtyRelay {
 public:
     PtyRelay(const QString& controllerDevice, QString linkPath) : link_(std::move(linkPath))
     {
-        controller_ = ::open(QFile::encodeName(controllerDevice).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+        controller_ = ::open(QFile::encodeName(controllerDevice).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
         if (controller_ < 0)
             return;
         makeRaw(controller_);
@@ -93,7 +95,7 @@ private:
 
     bool plugBack()
     {
-        const int master = posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
+        const int master = posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
         if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0) {
             if (master >= 0)
                 ::close(master);
@@ -102,7 +104,7 @@ private:
         const char* name = ptsname(master);
         const QString slave = name ? QString::fromLocal8Bit(name) : QString();
         // Held open by the relay too, so that the program's own close is no hang-up for it.
-        const int keeper = ::open(QFile::encodeName(slave).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+        const int keeper = ::open(QFile::encodeName(slave).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
         if (keeper < 0) {
             ::close(master);
             return false;

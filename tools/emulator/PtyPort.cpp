@@ -35,7 +35,7 @@ void PtyPort::close()
 QString PtyPort::open()
 {
     close();
-    master_ = posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
+    master_ = posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (master_ < 0)
         return systemError("posix_openpt");
     if (grantpt(master_) != 0 || unlockpt(master_) != 0)
@@ -44,7 +44,7 @@ QString PtyPort::open()
     if (!name)
         return systemError("ptsname");
     devicePath_ = QString::fromLocal8Bit(name);
-    slave_ = ::open(name, O_RDWR | O_NOCTTY | O_NONBLOCK);
+    slave_ = ::open(name, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (slave_ < 0)
         return systemError("open the slave side");
     // Raw from the start: no echo and no line editing before the program sets the line up.
