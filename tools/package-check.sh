@@ -87,8 +87,10 @@ run_installed() {
 }
 
 step "fornaxel --version"
-version=$(cd "$HOME_DIR" && run_installed timeout 30 /usr/bin/fornaxel --version </dev/null 2>&1) ||
-    fail "fornaxel --version failed or did not end within 30 s: $version"
+status=0
+version=$(cd "$HOME_DIR" && run_installed timeout 30 /usr/bin/fornaxel --version </dev/null 2>&1) || status=$?
+[ "$status" -ne 124 ] || fail "fornaxel --version did not end within 30 s (output: '$version')"
+[ "$status" -eq 0 ] || fail "fornaxel --version ended with status $status: $version"
 echo "$version"
 echo "$version" | grep -Eq '^Fornaxel [0-9]+(\.[0-9]+)+$' ||
     fail "fornaxel --version printed '$version', not 'Fornaxel <version>'"
@@ -116,9 +118,11 @@ done
 echo "laid out: $(cd "$APP_DIR" && echo Prog/*.prg Oven/*.ovn term.ini)"
 
 # SIGTERM means an orderly close only once the program has set up its handler for it: wait until
-# the kernel shows the signal as caught (SIGTERM is bit 15 of SigCgt).
+# the kernel shows the signal as caught by the program itself, not by the shell that starts it
+# (SIGTERM is the 15th bit of SigCgt).
 term_caught() {
     local mask
+    [ "$(cat "/proc/$PROGRAM_PID/comm" 2>/dev/null)" = fornaxel ] || return 1
     mask=$(sed -n 's/^SigCgt:[[:space:]]*//p' "/proc/$PROGRAM_PID/status" 2>/dev/null) || return 1
     [ -n "$mask" ] && (( (16#$mask >> 14) & 1 ))
 }
