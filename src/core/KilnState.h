@@ -61,8 +61,10 @@ private:
 // The kiln state that the control cycle, the executor, the regulator, the simulator, the
 // chart and the log share. Owned by the main window and handed to each subsystem.
 struct KilnState {
-    // Program folder and version.
+    // Program folder and version. An installed program reads the shipped files it does not
+    // have a copy of (languages, help, sounds, cones) from SharedFolder; empty: none.
     QString AppFolder = ".";
+    QString SharedFolder;
     QString AppVersion = "0";
     int VerMajor = 0, VerMinor = 0, VerRelease = 0, VerBuild = 0;
 

@@ -27,7 +27,8 @@ public:
 
     enum class Problem { None, Unreadable, BadLine, NoCones };
 
-    static QString PathIn(const QString& appFolder) { return appFolder + "/Cones/cones.csv"; }
+    static inline const QString kRelativePath = "Cones/cones.csv";
+    static QString PathIn(const QString& appFolder) { return appFolder + "/" + kRelativePath; }
     static ConeTable Load(const QString& path);
 
     bool ok() const { return problem_ == Problem::None; }

@@ -156,9 +156,10 @@ void OvenFile::OvenSaveClick()
     changed_ = false;
 }
 
-void OvenFile::OvenLoadClick()
+void OvenFile::OvenLoadClick() { LoadChosen(openDialog_.open(dialogs_, ovenFolder(), fileName_)); }
+
+void OvenFile::LoadChosen(const QString& path)
 {
-    const QString path = openDialog_.open(dialogs_, ovenFolder(), fileName_);
     if (path.isEmpty() || (MayLoad && !MayLoad(path)))
         return;
     Load(path);  // an error here leaves the flag set

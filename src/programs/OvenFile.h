@@ -73,6 +73,8 @@ public:
     // The buttons OvenSave and OvenLoad.
     void OvenSaveClick();
     void OvenLoadClick();
+    // What OvenLoadClick does with the chosen file (empty: nothing chosen).
+    void LoadChosen(const QString& path);
     // Asked with the chosen file before OvenLoadClick loads it; false keeps the kiln.
     std::function<bool(const QString& path)> MayLoad;
 

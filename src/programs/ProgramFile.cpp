@@ -121,9 +121,10 @@ void ProgramFile::KProgSaveClick()
     editor_.SetProgChanged(false);
 }
 
-void ProgramFile::KProgLoadClick()
+void ProgramFile::KProgLoadClick() { LoadChosen(openDialog_.open(dialogs_, programFolder(), fileName_)); }
+
+void ProgramFile::LoadChosen(const QString& path)
 {
-    const QString path = openDialog_.open(dialogs_, programFolder(), fileName_);
     bool drawn = false;
     if (!path.isEmpty() && (!MayLoad || MayLoad(path))) {
         drawn = Load(path);  // an error here leaves the flag and the preview as they are

@@ -42,6 +42,8 @@ public:
     // The buttons KProgSave and KProgLoad. Saving takes a cell being typed as typed.
     void KProgSaveClick();
     void KProgLoadClick();
+    // What KProgLoadClick does with the chosen file (empty: nothing chosen).
+    void LoadChosen(const QString& path);
     // Asked with the chosen file before KProgLoadClick loads it; false keeps the table.
     std::function<bool(const QString& path)> MayLoad;
 

@@ -1,6 +1,9 @@
 #pragma once
+#include <QString>
 
 struct KilnState;
 
-// Program folder (the executable's folder) and the version compiled into the build.
+// The version compiled into the build (the program folder is ProgramFolders' to find).
 void GetAppInfo(KilnState& state);
+// "1.0.0": major, minor and release.
+QString AppVersionText();

@@ -1,5 +1,7 @@
 #include "EventSoundPlayer.h"
 
+#include "ProgramFolders.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QLineEdit>
@@ -11,7 +13,10 @@ EventSoundPlayer::EventSoundPlayer(const KilnState& state, SoundPlayer& player, 
 
 QLineEdit* EventSoundPlayer::field(int n) const { return n >= 1 && n <= 6 ? fields_[n - 1] : nullptr; }
 
-QString EventSoundPlayer::SoundFolder() const { return state_.AppFolder + "/Sounds"; }
+QString EventSoundPlayer::SoundFolder() const
+{
+    return ProgramFolders::readableFolder(state_.AppFolder, state_.SharedFolder, "Sounds");
+}
 
 QString EventSoundPlayer::SoundFile(int n) const
 {
@@ -19,8 +24,10 @@ QString EventSoundPlayer::SoundFile(int n) const
     const QString name = f ? f->text().trimmed() : QString();
     if (name.isEmpty())
         return QString();
-    // The defaults are bare names; the program folder ships files of those names.
-    return QFileInfo(name).isRelative() ? QDir(SoundFolder()).filePath(name) : name;
+    // The defaults are bare names; the program folder (or the shared one) ships files of those
+    // names.
+    return QFileInfo(name).isRelative() ? ProgramFolders::readable(state_.AppFolder, state_.SharedFolder, "Sounds/" + name)
+                                        : name;
 }
 
 void EventSoundPlayer::PlaySound(int n)

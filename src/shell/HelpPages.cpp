@@ -1,5 +1,7 @@
 #include "HelpPages.h"
 
+#include "ProgramFolders.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QTextBrowser>
@@ -12,9 +14,15 @@ HelpPages::HelpPages(const KilnState& state, const MessageSource& texts, QTextBr
 
 QString HelpPages::Folder() const { return state_.AppFolder + "/Help/" + texts_.LS("HelpFolder"); }
 
+// Page by page: the operator's own copy of a page wins over the shipped one.
+QString HelpPages::PageFile(const QString& page) const
+{
+    return ProgramFolders::readable(state_.AppFolder, state_.SharedFolder, "Help/" + texts_.LS("HelpFolder") + "/" + page);
+}
+
 void HelpPages::Show(const QString& page)
 {
-    const QString file = QDir(Folder()).filePath(page);
+    const QString file = PageFile(page);
     if (QFileInfo(file).isFile())
         viewer_->setSource(QUrl::fromLocalFile(file));
     else

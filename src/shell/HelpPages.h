@@ -7,7 +7,8 @@
 class QTextBrowser;
 
 // The help pages of the current language in the help viewer: the folder Help/<HelpFolder>
-// of the program folder, where HelpFolder is the language's own text for it.
+// of the program folder (or of the shared folder, page by page), where HelpFolder is the
+// language's own text for it.
 class HelpPages {
 public:
     static inline const QString kStartPage = "Help.htm";
@@ -17,6 +18,8 @@ public:
     HelpPages(const KilnState& state, const MessageSource& texts, QTextBrowser* viewer);
 
     QString Folder() const;
+    // The file of a page: the program folder's, else the shared folder's.
+    QString PageFile(const QString& page) const;
     // Shows a page of the folder; a missing one shows its name on an otherwise empty page.
     void Show(const QString& page);
     void Back();

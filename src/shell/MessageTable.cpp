@@ -1,5 +1,6 @@
 #include "MessageTable.h"
 
+#include "ProgramFolders.h"
 #include "TextCodec.h"
 
 #include <stdexcept>
@@ -17,7 +18,7 @@ QString MessageTable::lineName(const QString& line)
 
 void MessageTable::LoadLng(const QString& name)
 {
-    const QString path = folder_ + "/" + fileNameFor(name);
+    const QString path = ProgramFolders::readable(folder_, shared_, fileNameFor(name));
     QString text;
     QString error;
     if (!TextCodec::readFile(path, text, nullptr, &error))

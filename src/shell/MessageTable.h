@@ -10,7 +10,12 @@ class MessageTable : public MessageSource {
 public:
     explicit MessageTable(QString folder = ".") : folder_(std::move(folder)) {}
 
-    void setFolder(const QString& folder) { folder_ = folder; }
+    // Language files are read from `folder`, or from `sharedFolder` where `folder` has none.
+    void setFolder(const QString& folder, const QString& sharedFolder = QString())
+    {
+        folder_ = folder;
+        shared_ = sharedFolder;
+    }
 
     // Creates the empty table.
     void LangInit()
@@ -18,8 +23,8 @@ public:
         lines_.clear();
         first_.clear();
     }
-    // Reads the language file of `name` ("English" reads English.lng in the program folder;
-    // a name that already contains ".lng" is used as given). Throws std::runtime_error when
+    // Reads the language file of `name` ("English" reads English.lng in the program folder,
+    // else in the shared folder; a name that already contains ".lng" is used as given). Throws std::runtime_error when
     // the file cannot be opened, leaving the previous table in force.
     void LoadLng(const QString& name);
     QString LS(const QString& key) const override;
@@ -31,6 +36,7 @@ public:
 
 private:
     QString folder_;
+    QString shared_;
     QStringList lines_;
     // The case-folded name of a line -> the position of its first line, so that a lookup
     // costs the same in a file of any length.

@@ -35,7 +35,7 @@ void styleChart(QCustomPlot* chart)
 }  // namespace layout
 
 TForm1::TForm1(AppServices services, QWidget* parent)
-    : QMainWindow(parent), appFolderOverride_(services.appFolder), services_(services)
+    : QMainWindow(parent), appFolderOverride_(services.appFolder), services_(services), folders_(foldersFor(services))
 {
     setObjectName("TForm1");
     buildWindow();

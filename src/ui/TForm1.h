@@ -29,6 +29,9 @@
 #include "Previews.h"
 #include "ProgramEditor.h"
 #include "ProgramFile.h"
+#include "ProgramFolders.h"
+#include "CommandLine.h"
+#include "LastLogKeeper.h"
 #include "ProgramTable.h"
 #include "Regulator.h"
 #include "ServiceCommands.h"
@@ -519,8 +522,15 @@ private:
     void offerUnsavedEdits();
     bool writeFiringFiles(bool quiet);
     void endSupervision(bool quiet);
+    static ProgramFolders foldersFor(const AppServices& services);
+    void keepLastLogOfUncleanEnd();
+    void logKeptLastLog();
+    void loadFileAtStart(const CommandLine::File& file);
     QString appFolderOverride_;
     AppServices services_;
+    ProgramFolders folders_;
+    LastLogKeeper::Kept keptLog_;
+    QList<CommandLine::File> filesAtStart_;
     std::unique_ptr<SerialPort> systemPort_;  // when the services bring none
     std::unique_ptr<GuardianProcess> systemGuardian_;
     std::unique_ptr<SleepInhibitor> systemInhibitor_;
@@ -553,6 +563,15 @@ public:
     void KProgConeClick();
     // Puts the program for `choice` into the program table.
     void ConeProgramChosen(const ConeChoice& choice);
+
+    // ---- The folders and the files named on the command line ----
+    // Files named on the command line, loaded at start after the stored ones (before the
+    // window is shown).
+    void OpenAtStart(const QList<CommandLine::File>& files) { filesAtStart_ = files; }
+    // Done once the stored settings are in force, before an interrupted firing is offered.
+    void LoadFilesAtStart();
+    // Where the program reads and writes; resolved before anything is built.
+    const ProgramFolders& folders() const { return folders_; }
 
     // ---- Picking up an interrupted firing (TForm1_Resume.cpp) ----
 public:

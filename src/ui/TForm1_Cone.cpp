@@ -5,7 +5,7 @@
 void TForm1::KProgConeClick()
 {
     // Read at every opening, so that an edited table counts without a restart.
-    auto* dialog = new ConeDialog(ConeTable::Load(ConeTable::PathIn(state.AppFolder)), state.Temps, texts, this);
+    auto* dialog = new ConeDialog(ConeTable::Load(folders_.readable(ConeTable::kRelativePath)), state.Temps, texts, this);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     connect(dialog, &ConeDialog::programChosen, this,
             [this](const ConeChoice& choice) { guardedCall([&] { ConeProgramChosen(choice); }); });

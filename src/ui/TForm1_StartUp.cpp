@@ -4,6 +4,7 @@
 #include "AppInfo.h"
 #include "CaptionEntries.h"
 #include "Pid.h"
+#include "TextCodec.h"
 #include "Widgets.h"
 
 #include <QApplication>
@@ -18,6 +19,7 @@
 #include <QTextBrowser>
 #include <QTimer>
 #include <exception>
+#include <stdexcept>
 #include <qcustomplot.h>
 #include <utility>
 
@@ -25,14 +27,23 @@ namespace {
 const QString kSection = "TForm1";
 }
 
+// A folder given by the caller wins; without one, this executable's folders.
+ProgramFolders TForm1::foldersFor(const AppServices& services)
+{
+    if (services.folders)
+        return services.appFolder.isEmpty() ? *services.folders : services.folders->withProgramFolder(services.appFolder);
+    return services.appFolder.isEmpty() ? ProgramFolders::forThisProgram() : ProgramFolders::portableAt(services.appFolder);
+}
+
 void TForm1::FormCreate()
 {
     SettingsApplied = false;
     GetAppInfo(state);
-    if (!appFolderOverride_.isEmpty())
-        state.AppFolder = appFolderOverride_;
-    texts.setFolder(state.AppFolder);
+    state.AppFolder = folders_.programFolder();
+    state.SharedFolder = folders_.portable() ? QString() : folders_.sharedFolder();
+    texts.setFolder(state.AppFolder, state.SharedFolder);
     firingState->setDataFolder(state.AppFolder + "/Data");
+    keepLastLogOfUncleanEnd();
     try {
         settings.load(state.AppFolder + "/term.ini");
     } catch (const std::exception& e) {  // the defaults then, and the operator told why
@@ -73,6 +84,7 @@ void TForm1::FormStorage1RestorePlacement()
     faults->Caption = "Fornaxel - " + DeviceNameStr();
     setWindowTitle(faults->Caption);
     log->TLogStart();
+    logKeptLastLog();
     restorePort();
     if (state.simulated()) {
         HardwareTimer->setInterval(timing.HardwareInterval);
@@ -112,6 +124,42 @@ void TForm1::FormStorage1RestorePlacement()
     SettingsApplied = true;
 }
 
+// Before this run writes its own log: the one of a run that did not end in order (its firing
+// record or its instance lock left behind) is kept under its time.
+void TForm1::keepLastLogOfUncleanEnd()
+{
+    if (services_.lastRunUnclean || QFileInfo::exists(firingState->path()))
+        keptLog_ = LastLogKeeper::keep(state.AppFolder + "/Data");
+}
+
+void TForm1::logKeptLastLog()
+{
+    if (!keptLog_.path.isEmpty())
+        log->TLogLS("LogLastLogKept", keptLog_.path);
+    else if (!keptLog_.error.isEmpty())
+        log->TLogLS("LogLastLogNotKept", keptLog_.error);
+}
+
+// Through the same loads as the Load buttons; one that fails is reported like theirs and the
+// next file is still loaded.
+void TForm1::LoadFilesAtStart()
+{
+    for (const CommandLine::File& file : std::exchange(filesAtStart_, {}))
+        guardedCall([&] { loadFileAtStart(file); });
+}
+
+void TForm1::loadFileAtStart(const CommandLine::File& file)
+{
+    // A missing file would load as the defaults, silently replacing the stored one.
+    QString text, error;
+    if (!TextCodec::readFile(file.path, text, nullptr, &error))
+        throw std::runtime_error(QString("Cannot open %1: %2").arg(file.path, error).toStdString());
+    if (file.kind == CommandLine::Kind::Program)
+        programFile->LoadChosen(file.path);
+    else
+        ovenFile->LoadChosen(file.path);
+}
+
 void TForm1::startTimers()
 {
     HardwareTimer->start();
@@ -126,6 +174,7 @@ void TForm1::showEvent(QShowEvent* e)
         return;
     restored_ = true;
     guardedCall([&] { FormStorage1RestorePlacement(); });
+    LoadFilesAtStart();
     // Asked once the window is up, so the operator sees the kiln behind the question.
     QTimer::singleShot(0, this, [this] { guardedCall([&] { OfferResume(); }); });
 }
@@ -156,7 +205,8 @@ void TForm1::LangCorr()
     PID_CORR->setItems(texts.LS("PID_Corrs").split("\r\n"));
     buildDialogs();
     TC_Graph->setText(texts.LS("TabThermoCouple"));
-    const QString help = state.AppFolder + "/Help/" + texts.LS("HelpFolder") + "/Help.htm";
+    const QString help = ProgramFolders::readable(state.AppFolder, state.SharedFolder,
+                                                  "Help/" + texts.LS("HelpFolder") + "/" + HelpPages::kStartPage);
     if (QFileInfo(help).isFile())  // a FIFO would hang the viewer
         WebBrowser1->setSource(QUrl::fromLocalFile(help));
     Chart1->replot(QCustomPlot::rpQueuedReplot);

@@ -1,7 +1,6 @@
 // Creates the subsystems over the window's controls and binds every control to its handler.
 #include "TForm1.h"
 
-#include "GuardianProtocol.h"
 #include "SpawnedGuardian.h"
 #include "SpinButton.h"
 #include "Widgets.h"
@@ -175,8 +174,7 @@ void TForm1::createSafeguards()
 {
     GuardianProcess* process = services_.guardian;
     if (!process) {
-        systemGuardian_ = std::make_unique<SpawnedGuardian>(QCoreApplication::applicationDirPath() + "/" +
-                                                            GuardianProtocol::kExecutable);
+        systemGuardian_ = std::make_unique<SpawnedGuardian>(folders_.guardianPath());
         process = systemGuardian_.get();
     }
     const SerialPort& serial = services_.serialPort ? *services_.serialPort : *systemPort_;
