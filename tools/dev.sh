@@ -9,17 +9,23 @@
 #   tools/dev.sh test-asan  install what is missing, build with AddressSanitizer and
 #                        UndefinedBehaviorSanitizer into build-asan/ and run the whole suite once
 #   tools/dev.sh fuzz [S] install what is missing and run every fuzz target for S seconds (60)
+#   tools/dev.sh package install what is missing, build and make the Debian package; prints its path
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 BUILD_DIR=${BUILD_DIR:-build}
-PACKAGES="build-essential cmake qt6-base-dev qt6-serialport-dev qt6-multimedia-dev libqcustomplot-dev
-          libgif-dev googletest libgtest-dev libbenchmark-dev xvfb xauth ccache locales
-          clang libclang-rt-14-dev"
+# What building and running the program needs, what the tests, benchmarks and sanitizer build
+# add, what the fuzz targets add (clang and its libFuzzer), and what making and checking the
+# Debian package adds.
+BUILD_PACKAGES="build-essential cmake qt6-base-dev qt6-serialport-dev qt6-multimedia-dev
+                libqcustomplot-dev libgif-dev ccache"
+TEST_PACKAGES="googletest libgtest-dev libbenchmark-dev xvfb xauth locales"
+FUZZ_PACKAGES="clang libclang-rt-14-dev"
+PACKAGING_PACKAGES="dpkg-dev file lintian desktop-file-utils appstream librsvg2-bin"
 
 install_missing() {
     local missing=()
-    for p in $PACKAGES; do
+    for p in "$@"; do
         dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
     done
     if [ ${#missing[@]} -gt 0 ]; then
@@ -120,38 +126,58 @@ emulate() {
     "$app/fornaxel"
 }
 
+# The Debian package from the build folder as it is configured (with the tests, when they were
+# built there, so that nothing is built twice); a first configuration leaves the tests out.
+make_package() {
+    if [ -f "$BUILD_DIR/CMakeCache.txt" ]; then
+        build
+    else
+        build -DFORNAXEL_TESTS=OFF
+    fi
+    local out
+    out=$(cd "$BUILD_DIR" && cpack -G DEB) || { echo "$out" >&2; exit 1; }
+    echo "$out"
+    local deb
+    deb=$(echo "$out" | sed -n 's/^CPack: - package: \(.*\.deb\) generated\.$/\1/p' | tail -n 1)
+    [ -f "$deb" ] || { echo "cpack made no .deb" >&2; exit 1; }
+    echo "$deb"
+}
+
+# A build to run the program leaves out the tests and benchmarks, so it needs no GoogleTest.
+RUN_ONLY="-DFORNAXEL_TESTS=OFF -DFORNAXEL_BENCH=OFF"
+
 case "${1:-}" in
 emulate)
-    install_missing
-    build
+    install_missing $BUILD_PACKAGES
+    build $RUN_ONLY
     emulate
     ;;
 run)
-    install_missing
-    build
+    install_missing $BUILD_PACKAGES
+    build $RUN_ONLY
     exec "$BUILD_DIR/Fornaxel/fornaxel"
     ;;
 test)
-    install_missing
+    install_missing $BUILD_PACKAGES $TEST_PACKAGES
     # The benchmarks are built too, so they cannot go stale; line tables are debug enough for
     # a failing test's stack, and build far quicker than full debug information.
-    build -DFORNAXEL_BENCH=ON -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2 -g1 -DNDEBUG"
+    build -DFORNAXEL_TESTS=ON -DFORNAXEL_BENCH=ON -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2 -g1 -DNDEBUG"
     run_tests
     ;;
 build)
-    install_missing
-    build
+    install_missing $BUILD_PACKAGES $TEST_PACKAGES
+    build -DFORNAXEL_TESTS=ON
     ;;
 test-asan)
-    install_missing
+    install_missing $BUILD_PACKAGES $TEST_PACKAGES
     run_sanitized_tests
     ;;
 fuzz)
-    install_missing
+    install_missing $BUILD_PACKAGES $FUZZ_PACKAGES
     exec bash tools/fuzz.sh "${@:2}"
     ;;
 bench)
-    install_missing
+    install_missing $BUILD_PACKAGES $TEST_PACKAGES
     build -DFORNAXEL_BENCH=ON
     for b in "$BUILD_DIR"/bench/fornaxel_bench_*; do
         # The glob also matches the benchmarks' *_autogen folders.
@@ -162,8 +188,12 @@ bench)
     BUILD_DIR="$BUILD_DIR" bash bench/firing.sh
     QT_QPA_PLATFORM=offscreen "$BUILD_DIR/bench/fornaxel_soak"
     ;;
+package)
+    install_missing $BUILD_PACKAGES $PACKAGING_PACKAGES
+    make_package
+    ;;
 *)
-    echo "usage: tools/dev.sh run|test|test-asan|fuzz|build|bench|emulate" >&2
+    echo "usage: tools/dev.sh run|test|test-asan|fuzz|build|bench|emulate|package" >&2
     exit 2
     ;;
 esac
