@@ -31,7 +31,7 @@ StateLook lookOf(int state, const QColor& flash)
     case Paused: return {"ProgPaused", Colors::Blue};
     case Finished: return {"ProgFinished", Colors::Lime};
     case BreakDown: return {"ProgBreakDown", flash};
-    default: return {"ProgStopped", Colors::Black};
+    default: return {"ProgStopped", Colors::plainText()};
     }
 }
 

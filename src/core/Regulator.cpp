@@ -90,8 +90,8 @@ bool Regulator::CutManualPower()
 void Regulator::PowerRegulationClick()
 {
     const bool manual = isManual();
-    const QColor labels = manual ? Colors::Black : Colors::Grey;
-    const QColor pidParts = manual ? Colors::Grey : Colors::Black;
+    const QColor labels = manual ? Colors::plainText() : Colors::Grey;
+    const QColor pidParts = manual ? Colors::Grey : Colors::plainText();
     for (QLabel* l : {view_.Label28, view_.Label29, view_.Label48})
         Colors::setTextColor(l, labels);
     Colors::setTextColor(view_.PIDRegulator, pidParts);

@@ -110,5 +110,5 @@ void FiringForecast::Show()
     // Without a text the panel's line above stands centred, as it always did.
     view_.ProgramForecast->setVisible(!text.isEmpty());
     const bool red = !notice.isEmpty() || (warning_.standing() && countdown.isEmpty());
-    Colors::setTextColor(view_.ProgramForecast, red ? Colors::Red : Colors::Black);
+    Colors::setTextColor(view_.ProgramForecast, red ? Colors::Red : Colors::plainText());
 }

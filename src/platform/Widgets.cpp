@@ -1,5 +1,7 @@
 #include "Widgets.h"
 
+#include "Contrast.h"
+
 #include <QApplication>
 #include <QFontDatabase>
 #include <QScrollBar>
@@ -19,12 +21,24 @@ namespace Colors {
 
 QColor buttonFace() { return QApplication::palette().color(QPalette::Button); }
 
+QColor plainText() { return QApplication::palette().color(QPalette::WindowText); }
+
+namespace {
+void setTextRoles(QPalette& p, const QColor& c)
+{
+    p.setColor(QPalette::WindowText, c);
+    p.setColor(QPalette::Text, c);
+    p.setColor(QPalette::ButtonText, c);
+}
+}  // namespace
+
 void setBackground(QWidget* w, const QColor& c)
 {
     QPalette p = w->palette();
     p.setColor(QPalette::Base, c);
     p.setColor(QPalette::Window, c);
     p.setColor(QPalette::Button, c);
+    setTextRoles(p, Contrast::textOn(c));
     w->setPalette(p);
     w->setAutoFillBackground(true);
 }
@@ -34,10 +48,13 @@ QColor background(const QWidget* w) { return w->palette().color(QPalette::Base);
 void setTextColor(QWidget* w, const QColor& c)
 {
     QPalette p = w->palette();
-    p.setColor(QPalette::WindowText, c);
-    p.setColor(QPalette::Text, c);
-    p.setColor(QPalette::ButtonText, c);
+    setTextRoles(p, readableText(w, c));
     w->setPalette(p);
+}
+
+QColor readableText(const QWidget* w, const QColor& c)
+{
+    return Contrast::readableOn(c, w->palette().color(w->backgroundRole()));
 }
 
 QColor textColor(const QWidget* w) { return w->palette().color(QPalette::WindowText); }
@@ -61,11 +78,23 @@ void Panel::setColor(const QColor& c)
     QPalette p = palette();
     p.setColor(QPalette::Window, c);
     setPalette(p);
+    paintCaption();
+}
+
+// The caption reads black or white, whichever stands out on the panel's colour.
+void Panel::paintCaption()
+{
+    if (!label_ || !color_.isValid())
+        return;
+    QPalette p = label_->palette();
+    p.setColor(QPalette::WindowText, Contrast::textOn(color_));
+    label_->setPalette(p);
 }
 
 void Panel::setLabel(QLabel* label)
 {
     label_ = label;
+    paintCaption();
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(3, 1, 3, 1);
     layout->addWidget(label);
@@ -183,6 +212,25 @@ void StringGrid::fitColumns()
         if (columnWidth(c) != width)
             setColumnWidth(c, width);
     }
+    updateGeometry();
+}
+
+QSize StringGrid::minimumSizeHint() const
+{
+    const QSize hint = QTableWidget::minimumSizeHint();
+    if (minimumWidths_.empty())
+        return hint;
+    // Wide enough for the headings and the minimum widths; a longer value scrolls sideways.
+    const QFontMetricsF metrics(font());
+    const int margins = widthFor(QString());
+    int width = 2 * frameWidth() + verticalScrollBar()->sizeHint().width();
+    for (int c = 0; c < columnCount(); ++c) {
+        int column = c < int(minimumWidths_.size()) ? minimumWidths_[std::size_t(c)] : 0;
+        for (int r = 0; r < std::min(fixedRows_, rowCount()); ++r)
+            column = std::max(column, int(std::ceil(metrics.horizontalAdvance(cell(c, r)))) + margins);
+        width += column;
+    }
+    return QSize(width, hint.height());
 }
 
 void StringGrid::styleFixedCell(int col, int row)
@@ -240,6 +288,8 @@ void StringGrid::setCellBackground(int col, int row, const QColor& color)
         return;
     FlagScope scope(settingText_);  // not the operator's edit
     it->setData(Qt::BackgroundRole, wanted);
+    // A coloured cell's text is black or white, whichever reads on it.
+    it->setData(Qt::ForegroundRole, color.isValid() ? QVariant(QBrush(Contrast::textOn(color))) : QVariant());
 }
 
 QColor StringGrid::cellBackground(int col, int row) const

@@ -13,7 +13,9 @@ class QLabel;
 class QRadioButton;
 class QWidget;
 
-// Colour helpers for the validity marks, indicators and state labels.
+// The colours of the validity marks, indicators and state labels. Their meaning stays (red
+// breakdown, yellow waiting, green finished, ...); the helpers below keep every text on them,
+// or in them, readable on the light and the dark palette alike.
 namespace Colors {
 inline const QColor Red(255, 0, 0);
 inline const QColor Lime(0, 255, 0);
@@ -24,10 +26,16 @@ inline const QColor Black(0, 0, 0);
 inline const QColor Blue(0, 0, 255);
 inline const QColor Yellow(255, 255, 0);
 QColor buttonFace();
+// The palette's own text colour: ordinary text, what black is on a light palette.
+QColor plainText();
 
+// Fills the widget with `c` and gives its text black or white, whichever reads on it.
 void setBackground(QWidget* w, const QColor& c);
 QColor background(const QWidget* w);
+// Colours the widget's text `c`, darkened or lightened as far as its background needs.
 void setTextColor(QWidget* w, const QColor& c);
+// What setTextColor makes of `c` on the widget's background.
+QColor readableText(const QWidget* w, const QColor& c);
 QColor textColor(const QWidget* w);
 }  // namespace Colors
 
@@ -54,6 +62,7 @@ protected:
     void mousePressEvent(QMouseEvent* e) override;
 
 private:
+    void paintCaption();
     QColor color_;
     QLabel* label_ = nullptr;
 };
@@ -94,6 +103,8 @@ public:
     void fitColumns();
     // The width a cell needs to show `text` whole.
     int widthFor(const QString& text) const;
+    // With fitted columns: at least the width that shows every column's heading whole.
+    QSize minimumSizeHint() const override;
 
     void setRowMoving(bool on) { rowMoving_ = on; }
     bool rowMoving() const { return rowMoving_; }

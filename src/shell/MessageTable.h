@@ -28,6 +28,8 @@ public:
     // the file cannot be opened, leaving the previous table in force.
     void LoadLng(const QString& name);
     QString LS(const QString& key) const override;
+    // Whether the table has a line of that name (compared without regard to case).
+    bool has(const QString& key) const { return first_.contains(key.toCaseFolded()); }
 
     static QString fileNameFor(const QString& name);
     // The name of a line: the text before its first "="; empty for a line without one.

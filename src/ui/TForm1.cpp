@@ -1,5 +1,6 @@
 #include "TForm1.h"
 
+#include "ColourScheme.h"
 #include "LayoutHelpers.h"
 #include "Widgets.h"
 
@@ -38,6 +39,8 @@ TForm1::TForm1(AppServices services, QWidget* parent)
     : QMainWindow(parent), appFolderOverride_(services.appFolder), services_(services), folders_(foldersFor(services))
 {
     setObjectName("TForm1");
+    // Before any control exists, so that the colours chosen from the palette are this one's.
+    ColourScheme::followEnvironment();
     buildWindow();
     buildTimers();
     buildDialogs();
@@ -76,6 +79,32 @@ void TForm1::buildWindow()
     // the client area; allow the usual 8 x 34 px for them.
     setMinimumSize(kMinOuterWidth - 8, kMinOuterHeight - 34);
     resize(kClientWidth, kClientHeight);
+    fitWindowToContents();
+}
+
+void TForm1::fitSidePanels()
+{
+    // The usual widths, or what the titles, captions and table headings need in the language
+    // and the font in force. The size hint would ask room for long values too; the minimum
+    // is what keeps every text whole.
+    const std::pair<QWidget*, int> panels[] = {{Panel2, kWorkPanelWidth}, {Panel1, kProgramPanelWidth}};
+    for (const auto& [panel, usual] : panels) {
+        const QMargins margins = panel->layout()->contentsMargins();
+        int need = usual;
+        for (QObject* child : panel->children()) {
+            auto* w = qobject_cast<QWidget*>(child);
+            const bool hiddenForGood = w && w->isHidden() && w->testAttribute(Qt::WA_WState_ExplicitShowHide);
+            if (w && !hiddenForGood)
+                need = std::max(need, w->minimumSizeHint().width() + margins.left() + margins.right());
+        }
+        panel->setFixedWidth(need);
+    }
+}
+
+void TForm1::fitWindowToContents()
+{
+    fitSidePanels();
+    setMinimumSize(QSize(kMinOuterWidth - 8, kMinOuterHeight - 34).expandedTo(centralWidget()->minimumSizeHint()));
 }
 
 void TForm1::buildPageControl()

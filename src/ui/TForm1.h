@@ -23,6 +23,7 @@
 #include "KilnState.h"
 #include "LoadDuringFiring.h"
 #include "MessageTable.h"
+#include "QtTranslations.h"
 #include "OvenFile.h"
 #include "Poller.h"
 #include "PortManager.h"
@@ -91,6 +92,13 @@ public:
     // Shares the rest of the status row among the status texts by the longest text each
     // shows in the loaded language (in a smaller font where they need more than there is).
     void shareStatusTexts();
+    // Gives the program texts the width of the longest text each shows in the loaded
+    // language and the font in force.
+    void roomForProgramTexts();
+    // The smallest window size grows where a large system font needs more room than the
+    // creation layout gives.
+    void fitWindowToContents();
+    void fitSidePanels();
 
     // ---- Program panel (top) ----
     QGroupBox* ProgramPanel = nullptr;
@@ -403,6 +411,7 @@ public:
     // ---- Kiln state and subsystems (created after the controls) ----
     KilnState state;
     MessageTable texts;
+    QtTranslations qtTexts;  // Qt's own buttons and dialogs in the same language
     IniFile settings;
     std::unique_ptr<EventLog> log;
     std::unique_ptr<ProgramTable> program;

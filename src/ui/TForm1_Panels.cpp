@@ -4,11 +4,13 @@
 #include "TForm1.h"
 #include "Widgets.h"
 
+#include <QApplication>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
 #include <QStyle>
+#include <iterator>
 #include <utility>
 
 using namespace layout;
@@ -21,6 +23,8 @@ constexpr int kStatusRight = 4;       // the indicators end 5 px inside the righ
 constexpr int kStatusSpacing = 4;     // between neighbours, and between the indicators
 constexpr int kIndicatorsApart = 4;   // more room between the texts and the indicators
 constexpr double kSmallestStatusPoints = 7;
+constexpr int kIndicatorMargin = 6;   // an indicator is as wide as its caption and this
+constexpr int kCaptionSlack = 2;      // a caption label's own width beyond its text
 }  // namespace
 
 namespace {
@@ -52,11 +56,7 @@ void TForm1::buildProgramPanel()
     UI_NEW(ProgramLineNumber, QLabel, "Номер строки:");
     UI_NEW(ProgramTime, QLabel, "Время:");
     UI_NEW(ProgramForecast, QLabel);
-    // Room for the texts the executor writes, so the buttons do not move while it runs: the
-    // longest state, line 200 and 23:59:59 in every shipped language.
-    ProgramState->setMinimumWidth(165);
-    ProgramLineNumber->setMinimumWidth(80);
-    ProgramTime->setMinimumWidth(105);
+    roomForProgramTexts();
     // The forecast takes what the texts above leave; its length never moves the buttons.
     ProgramForecast->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     ProgramForecast->setVisible(false);
@@ -132,10 +132,32 @@ void TForm1::buildStatusPanel()
     packStatusIndicators();
 }
 
+void TForm1::roomForProgramTexts()
+{
+    // Room for the texts the executor writes, so the buttons do not move while it runs: the
+    // longest state, line 200 and the longest time, in the language and the font in force
+    // (the built-in captions until a language is applied).
+    const bool loaded = texts.has("ProgramState");
+    const auto text = [&](const char* key, const QString& builtIn) { return loaded ? texts.LS(key) : builtIn; };
+    QString state = text("ProgStopped", "остановлена");
+    for (const char* key : {"ProgRunning", "ProgWaiting", "ProgPaused", "ProgFinished", "ProgBreakDown"}) {
+        const QString s = text(key, QString());
+        if (ProgramState->fontMetrics().horizontalAdvance(s) > ProgramState->fontMetrics().horizontalAdvance(state))
+            state = s;
+    }
+    const std::pair<QLabel*, QString> longest[] = {
+        {ProgramState, text("ProgramState", "Программа: ") + state},
+        {ProgramLineNumber, text("ProgramLineNumber", "Номер строки: ") + "200"},
+        {ProgramTime, text("ProgramTime", "Время: ") + "-23:59:59"},
+    };
+    for (const auto& [label, longestText] : longest)
+        label->setMinimumWidth(label->fontMetrics().horizontalAdvance(longestText) + 2 * label->margin());
+}
+
 void TForm1::packStatusIndicators()
 {
     for (Panel* p : {Panel4, Panel7, Panel8, Panel31, Panel9})
-        p->setFixedWidth(p->label()->sizeHint().width() + 6);
+        p->setFixedWidth(p->label()->sizeHint().width() + kIndicatorMargin);
 }
 
 void TForm1::shareStatusTexts()
@@ -149,20 +171,23 @@ void TForm1::shareStatusTexts()
         {StatusTarget, texts.LS("StatusTarget") + reading},
         {StatusOutside, texts.LS("StatusOutside") + reading},
     };
-    // What the indicators leave of the row at the creation width. Where the language's
-    // texts need more, they get a smaller font rather than lose their ends.
-    const Panel* indicators[] = {Panel4, Panel7, Panel8, Panel31, Panel9};
-    int room = kClientWidth - 2 * kStatusFrame - kStatusLeft - kStatusRight - 3 * kStatusSpacing - kIndicatorsApart;
-    for (const Panel* p : indicators)
-        room -= p->width() + kStatusSpacing;
+    // The row at the creation width holds the texts and the indicators. Where the language's
+    // texts or a large system font need more, the whole row gets a smaller font rather than
+    // lose ends; one font for all, so that the kiln temperature is never the smaller text.
+    QLabel* const captions[] = {ControllerIndicator, ThermocoupleIndicator, PhaseIndicator, SensorIndicator,
+                                ProgramIndicator};
+    const int room = kClientWidth - 2 * kStatusFrame - kStatusLeft - kStatusRight - 3 * kStatusSpacing -
+                     kIndicatorsApart - int(std::size(captions)) * (kIndicatorMargin + kStatusSpacing);
     const auto widest = [&](const QFont& font) {
         const QFontMetrics metrics(font);
         int sum = 0;
         for (const auto& [label, text] : longest)
             sum += metrics.horizontalAdvance(text);
+        for (const QLabel* caption : captions)
+            sum += metrics.horizontalAdvance(caption->text()) + kCaptionSlack;
         return sum;
     };
-    QFont font = StatusPanel->font();
+    QFont font = QApplication::font(StatusPanel);
     while (widest(font) > room && font.pointSizeF() - 0.5 >= kSmallestStatusPoints)
         font.setPointSizeF(font.pointSizeF() - 0.5);
     auto* lay = static_cast<QBoxLayout*>(StatusPanel->layout());
@@ -171,4 +196,7 @@ void TForm1::shareStatusTexts()
         label->setFont(font);
         lay->setStretchFactor(label, metrics.horizontalAdvance(text));
     }
+    for (QLabel* caption : captions)
+        caption->setFont(font);
+    packStatusIndicators();
 }

@@ -17,7 +17,7 @@ void TForm1::buildProgramPage()
     TabEditProgram->setLayout(page);
 
     UI_NEW(Panel1, Panel);
-    Panel1->setFixedWidth(kProgramPanelWidth);
+    Panel1->setFixedWidth(kProgramPanelWidth);  // widened by fitSidePanels where the texts need it
     Panel1->setFrameShape(QFrame::NoFrame);
     auto* side = column(Panel1, 3, 3);
     page->addWidget(Panel1);

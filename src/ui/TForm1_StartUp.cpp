@@ -182,6 +182,7 @@ void TForm1::showEvent(QShowEvent* e)
 void TForm1::LangSet(const QString& name)
 {
     texts.LoadLng(name);
+    qtTexts.use(QtTranslations::localeOf(texts, name));
     ApplyCaptionEntries(this, texts);
     LangCorr();
 }
@@ -189,8 +190,9 @@ void TForm1::LangSet(const QString& name)
 void TForm1::LangCorr()
 {
     const QString unit = state.Temps.Deg();
-    packStatusIndicators();
     shareStatusTexts();
+    roomForProgramTexts();
+    fitWindowToContents();
     editor->SetHeaderRows();
     HMaxTemperature->setText(texts.LS("HMaxTemperature1") + unit);
     PortSelect->setText(texts.LS("Port") + port->PortName());

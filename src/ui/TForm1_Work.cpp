@@ -51,7 +51,7 @@ void TForm1::buildWorkPage()
     TabWork->setLayout(page);
 
     UI_NEW(Panel2, Panel);
-    Panel2->setFixedWidth(kWorkPanelWidth);
+    Panel2->setFixedWidth(kWorkPanelWidth);  // widened by fitSidePanels where the texts need it
     Panel2->setFrameShape(QFrame::NoFrame);
     auto* side = column(Panel2, 2, 2);
     page->addWidget(Panel2);

@@ -499,7 +499,7 @@ TEST_F(ExecutorTest, ShowsLineTimeAndStateInItsColour)
     EXPECT_EQ(programLine.text(), "<ProgramLineNumber>1");
     EXPECT_EQ(programTime.text(), "<ProgramTime>1:00:00");
     EXPECT_EQ(programState.text(), "<ProgramState><ProgRunning>");
-    EXPECT_EQ(Colors::textColor(&programState), Colors::Red);
+    EXPECT_EQ(Colors::textColor(&programState), Colors::readableText(&programState, Colors::Red));
 
     struct Case {
         int state;
@@ -507,13 +507,13 @@ TEST_F(ExecutorTest, ShowsLineTimeAndStateInItsColour)
         QColor color;
     };
     state.FlashColor = Colors::Orange;
-    for (const Case& c : {Case{Stopped, "ProgStopped", Colors::Black}, Case{Waiting, "ProgWaiting", Colors::Yellow},
+    for (const Case& c : {Case{Stopped, "ProgStopped", Colors::plainText()}, Case{Waiting, "ProgWaiting", Colors::Yellow},
                           Case{Paused, "ProgPaused", Colors::Blue}, Case{Finished, "ProgFinished", Colors::Lime},
                           Case{BreakDown, "ProgBreakDown", Colors::Orange}}) {
         state.ProgState = c.state;
         exec.ShowState();
         EXPECT_EQ(programState.text(), QString("<ProgramState><") + c.key + ">");
-        EXPECT_EQ(Colors::textColor(&programState), c.color) << c.key;
+        EXPECT_EQ(Colors::textColor(&programState), Colors::readableText(&programState, c.color)) << c.key;
     }
 }
 

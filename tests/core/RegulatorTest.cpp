@@ -174,10 +174,10 @@ TEST_F(RegulatorTest, ModeSwitchGreysTheUnusedControls)
 {
     page.PowerRegulation.setItemIndex(1);
     reg.PowerRegulationClick();
-    EXPECT_EQ(Colors::textColor(&page.Label28), Colors::Black);
-    EXPECT_EQ(Colors::textColor(&page.Label48), Colors::Black);
-    EXPECT_EQ(Colors::textColor(&page.PIDRegulator), Colors::Grey);
-    EXPECT_EQ(Colors::textColor(&page.PID_CORR), Colors::Grey);
+    EXPECT_EQ(Colors::textColor(&page.Label28), Colors::plainText());
+    EXPECT_EQ(Colors::textColor(&page.Label48), Colors::plainText());
+    EXPECT_EQ(Colors::textColor(&page.PIDRegulator), Colors::readableText(&page.PIDRegulator, Colors::Grey));
+    EXPECT_EQ(Colors::textColor(&page.PID_CORR), Colors::readableText(&page.PID_CORR, Colors::Grey));
     EXPECT_TRUE(page.Fan1_Check.isEnabled());
     EXPECT_TRUE(page.Fan2_Check.isEnabled());
     EXPECT_TRUE(reg.isManual());
@@ -186,9 +186,9 @@ TEST_F(RegulatorTest, ModeSwitchGreysTheUnusedControls)
     state.Pid.Integral = 7;
     page.PowerRegulation.setItemIndex(0);
     reg.PowerRegulationClick();
-    EXPECT_EQ(Colors::textColor(&page.Label29), Colors::Grey);
-    EXPECT_EQ(Colors::textColor(&page.PIDRegulator), Colors::Black);
-    EXPECT_EQ(Colors::textColor(&page.PID_CORR), Colors::Black);
+    EXPECT_EQ(Colors::textColor(&page.Label29), Colors::readableText(&page.Label29, Colors::Grey));
+    EXPECT_EQ(Colors::textColor(&page.PIDRegulator), Colors::plainText());
+    EXPECT_EQ(Colors::textColor(&page.PID_CORR), Colors::plainText());
     EXPECT_FALSE(page.Fan1_Check.isEnabled());
     EXPECT_FALSE(page.Fan2_Check.isEnabled());
     EXPECT_TRUE(page.Fan1_Check.isChecked());  // the mark is kept

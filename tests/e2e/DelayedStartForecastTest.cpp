@@ -66,7 +66,7 @@ TEST_F(DelayedStartForecast, AWeakKilnIsWarnedOfLongBeforeTheBreakdown)
         ++n;
         if (warnedAt == 0 && logKeys().contains("LogReachWarning")) {
             warnedAt = form->state.CycleTime;
-            EXPECT_EQ(Colors::textColor(form->ProgramForecast), Colors::Red);
+            EXPECT_EQ(Colors::textColor(form->ProgramForecast), Colors::readableText(form->ProgramForecast, Colors::Red));
         }
     }
     ASSERT_EQ(form->state.ProgState, BreakDown);

@@ -34,7 +34,7 @@ TEST_F(SleepLock, HeldWhileADelayedStartCountsDownAndItsAbsenceShownWhereTheFiri
             EXPECT_EQ(sleepLock.held, !refused);
             EXPECT_EQ(panelLine().startsWith("?? NoSleepInhibitorWarning ??  ?? StartCountdown ??"), refused)
                 << panelLine().toStdString();
-            EXPECT_EQ(Colors::textColor(form->ProgramForecast) == Colors::Red, refused);
+            EXPECT_EQ(Colors::textColor(form->ProgramForecast) == Colors::readableText(form->ProgramForecast, Colors::Red), refused);
             cycles(5);
         }
         EXPECT_EQ(sleepLock.acquires, acquiresBefore + 1);  // asked once for the whole countdown
