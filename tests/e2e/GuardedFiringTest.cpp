@@ -3,6 +3,7 @@
 // orderly close or a firing that goes on is left alone.
 #include "EmulatorProcess.h"
 #include "TestFiles.h"
+#include "WaitFor.h"
 
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
@@ -48,7 +49,7 @@ struct GuardedFiring : ::testing::Test {
         program->start(FORNAXEL_GUARDED_FIRING, {dir.path(), FORNAXEL_GUARDIAN});
         ASSERT_TRUE(program->waitForStarted(5000));
         ASSERT_TRUE(awaitLine("FIRING", 15000));
-        ASSERT_TRUE(until([this] { return heatingWithBothOutputs(); }, 3000)) << state().join('\n').toStdString();
+        ASSERT_TRUE(waitFor([this] { return heatingWithBothOutputs(); }, 3000)) << state().join('\n').toStdString();
     }
 
     // The next line the program prints that contains `text`, within `ms`.
@@ -67,17 +68,6 @@ struct GuardedFiring : ::testing::Test {
                 return false;
             printed += program->readAllStandardOutput();
         }
-    }
-
-    static bool until(const std::function<bool()>& done, int ms)
-    {
-        QDeadlineTimer deadline(ms);
-        while (!done()) {
-            if (deadline.hasExpired())
-                return false;
-            QThread::msleep(50);
-        }
-        return true;
     }
 
     QStringList state() { return emulator->command("state"); }
@@ -103,7 +93,7 @@ struct GuardedFiring : ::testing::Test {
     {
         QElapsedTimer t;
         t.start();
-        return until([this] { return safe(); }, kSafeWithinMs) ? t.elapsed() : -1;
+        return waitFor([this] { return safe(); }, kSafeWithinMs) ? t.elapsed() : -1;
     }
 
     QStringList guardianLog() const
@@ -114,7 +104,7 @@ struct GuardedFiring : ::testing::Test {
     // The guardian logs once it has repeated the frames for a second.
     QStringList guardianLogOf(int lines)
     {
-        until([&] { return guardianLog().size() >= lines; }, 3000);
+        waitFor([&] { return guardianLog().size() >= lines; }, 3000);
         return guardianLog();
     }
 };
@@ -160,7 +150,7 @@ TEST_F(GuardedFiring, AStoppedProgramLosesTheHeaterAndOnContinuingGetsANewGuardi
     // Going on, the program finds its guardian gone, says so once and starts another one.
     ::kill(pid_t(program->processId()), SIGCONT);
     EXPECT_TRUE(awaitLine("LogGuardianActed", 5000));
-    EXPECT_TRUE(until([this] { return power() > 0; }, 5000));
+    EXPECT_TRUE(waitFor([this] { return power() > 0; }, 5000));
     EXPECT_FALSE(awaitLine("Guardian", 1500));
     ::kill(pid_t(program->processId()), SIGKILL);
     EXPECT_GE(msUntilSafe(), 0) << state().join('\n').toStdString();
@@ -174,6 +164,6 @@ TEST_F(GuardedFiring, AnOrderlyCloseLetsTheGuardianGoWithoutAWord)
     EXPECT_TRUE(awaitLine("CLOSED released", 5000));
     ASSERT_TRUE(program->waitForFinished(5000));
     EXPECT_EQ(program->exitStatus(), QProcess::NormalExit);
-    EXPECT_TRUE(until([this] { return safe(); }, 2000));  // the program's own safe state
+    EXPECT_TRUE(waitFor([this] { return safe(); }, 2000));  // the program's own safe state
     EXPECT_TRUE(guardianLog().isEmpty());
 }

@@ -2,6 +2,7 @@
 // (prefix/bin, prefix/share/fornaxel, prefix/libexec/fornaxel, an XDG_DATA_HOME of its own):
 // one program per folder, the command line, and the log of a run that did not end in order.
 #include "TestFiles.h"
+#include "WaitFor.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
@@ -41,17 +42,6 @@ void layData(const QString& into)
         QDir().mkpath(QFileInfo(to).path());
         ASSERT_TRUE(QFile::copy(from, to)) << to.toStdString();
     }
-}
-
-bool waitFor(const std::function<bool()>& done, int ms)
-{
-    QDeadlineTimer deadline(ms);
-    while (!done()) {
-        if (deadline.hasExpired())
-            return false;
-        QThread::msleep(50);
-    }
-    return true;
 }
 
 struct Layout {

@@ -6,6 +6,7 @@
 #include "PtyRelay.h"
 #include "QtSerialPort.h"
 #include "TestFiles.h"
+#include "WaitFor.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
@@ -25,17 +26,6 @@
 namespace {
 
 constexpr int kSafeWithinMs = 15000;
-
-bool until(const std::function<bool()>& done, int ms)
-{
-    QDeadlineTimer deadline(ms);
-    while (!done()) {
-        if (deadline.hasExpired())
-            return false;
-        QThread::msleep(50);
-    }
-    return true;
-}
 
 // The guardian processes started for the program `parent`, by process number.
 QSet<qint64> guardiansOf(qint64 parent)
@@ -146,8 +136,8 @@ struct PortLoss : ::testing::Test {
     {
         ASSERT_TRUE(program.start(port));
         ASSERT_TRUE(program.await({"FIRING"}, 20000)) << program.lines.join('\n').toStdString();
-        ASSERT_TRUE(until([this] { return heatingWithBothOutputs(); }, 5000)) << state().join('\n').toStdString();
-        ASSERT_TRUE(until([&] { return guardiansOf(program.pid()).size() == 1; }, 5000));
+        ASSERT_TRUE(waitFor([this] { return heatingWithBothOutputs(); }, 5000)) << state().join('\n').toStdString();
+        ASSERT_TRUE(waitFor([&] { return guardiansOf(program.pid()).size() == 1; }, 5000));
     }
 
     QStringList state() { return emulator->command("state"); }
@@ -164,7 +154,7 @@ struct PortLoss : ::testing::Test {
     QSet<qint64> watchGuardians(Program& program, const std::function<bool()>& done, int ms)
     {
         QSet<qint64> seen;
-        until(
+        waitFor(
             [&] {
                 seen.unite(guardiansOf(program.pid()));
                 return done();
@@ -189,7 +179,7 @@ TEST_F(PortLoss, AnAdapterThatDropsOutForASecondLeavesTheFiringGoingWithOneGuard
     // build, slower by far, has been seen with a third over the same single loss. Still far from
     // one a cycle, which is what this guards against.
     EXPECT_LE(guardians.size(), 3);
-    EXPECT_TRUE(until([this] { return heatingWithBothOutputs(); }, 8000)) << state().join('\n').toStdString();
+    EXPECT_TRUE(waitFor([this] { return heatingWithBothOutputs(); }, 8000)) << state().join('\n').toStdString();
     EXPECT_EQ(program.logLines("LogPortOpenError").size(), 1);
     EXPECT_EQ(program.logLines("LogPortBack").size(), 1);
     EXPECT_TRUE(program.logLines("Guardian").isEmpty()) << program.logLines("Guardian").join('\n').toStdString();
@@ -212,15 +202,15 @@ TEST_F(PortLoss, AKillAfterOrDuringADropOutLeavesTheControllerOff)
             ASSERT_TRUE(program.await({"LogPortOpenError"}, 10000));
         } else {
             ASSERT_TRUE(program.await({"LogPortBack"}, 20000)) << program.lines.join('\n').toStdString();
-            ASSERT_TRUE(until([this] { return heatingWithBothOutputs(); }, 8000));
+            ASSERT_TRUE(waitFor([this] { return heatingWithBothOutputs(); }, 8000));
         }
         program.kill();
-        EXPECT_TRUE(until([this] { return safe(); }, kSafeWithinMs))
+        EXPECT_TRUE(waitFor([this] { return safe(); }, kSafeWithinMs))
             << (whileOut ? "killed while out\n" : "killed after\n") << state().join('\n').toStdString()
             << program.guardianLog().join('\n').toStdString() << program.lines.join('\n').toStdString();
-        EXPECT_TRUE(until([&] { return program.guardianLog().filter("GuardianProgramEnded").size() == 1; }, 5000))
+        EXPECT_TRUE(waitFor([&] { return program.guardianLog().filter("GuardianProgramEnded").size() == 1; }, 5000))
             << program.guardianLog().join('\n').toStdString();
-        until([&] { return guardiansOf(program.pid()).isEmpty(); }, 5000);
+        waitFor([&] { return guardiansOf(program.pid()).isEmpty(); }, 5000);
     }
 }
 
@@ -241,7 +231,7 @@ TEST_F(PortLoss, ThePickerOpenedAndCancelledDuringAFiringLeavesItSupervised)
     EXPECT_TRUE(program.logLines("LogPortOpenError").isEmpty());
     EXPECT_TRUE(program.logLines("LogConnectionLost").isEmpty());
     program.kill();
-    EXPECT_TRUE(until([this] { return safe(); }, kSafeWithinMs)) << state().join('\n').toStdString();
+    EXPECT_TRUE(waitFor([this] { return safe(); }, kSafeWithinMs)) << state().join('\n').toStdString();
 }
 
 TEST_F(PortLoss, ASecondProgramOnAnotherNameOfTheSameDeviceIsRefused)
@@ -272,7 +262,7 @@ TEST_F(PortLoss, ASignalToTheGuardianAloneIsLoggedAsWhatItIs)
     const QSet<qint64> guardians = guardiansOf(program.pid());
     ASSERT_EQ(guardians.size(), 1);
     ::kill(pid_t(*guardians.begin()), SIGTERM);
-    EXPECT_TRUE(until([&] { return !program.guardianLog().isEmpty(); }, 8000));
+    EXPECT_TRUE(waitFor([&] { return !program.guardianLog().isEmpty(); }, 8000));
     const QStringList log = program.guardianLog();
     ASSERT_EQ(log.size(), 1);
     EXPECT_TRUE(log[0].contains("GuardianTerminated") && log[0].contains("SIGTERM.")) << log.join("\n").toStdString();
@@ -280,9 +270,9 @@ TEST_F(PortLoss, ASignalToTheGuardianAloneIsLoggedAsWhatItIs)
     EXPECT_FALSE(log[0].contains("GuardianProgramEnded"));
     EXPECT_TRUE(program.await({"LogGuardianTerminated"}, 8000));
     // The program goes on with a new guardian, and heats again.
-    EXPECT_TRUE(until([&] { return guardiansOf(program.pid()).size() == 1 && guardiansOf(program.pid()) != guardians; },
+    EXPECT_TRUE(waitFor([&] { return guardiansOf(program.pid()).size() == 1 && guardiansOf(program.pid()) != guardians; },
                       8000));
-    EXPECT_TRUE(until([this] { return heatingWithBothOutputs(); }, 8000));
+    EXPECT_TRUE(waitFor([this] { return heatingWithBothOutputs(); }, 8000));
 }
 
 TEST_F(PortLoss, AnOpenClaimsTheDeviceWhateverItsNameAndSaysWhyItCannot)
