@@ -17,6 +17,7 @@
 #include <QTemporaryDir>
 #include <cmath>
 #include <functional>
+#include <memory>
 #include <gtest/gtest.h>
 
 namespace {
@@ -59,7 +60,7 @@ struct PaletteCase {
 };
 
 const PaletteCase kPalettes[] = {
-    {"light Fusion", [] { return QStyleFactory::create("Fusion")->standardPalette(); }},
+    {"light Fusion", [] { return std::unique_ptr<QStyle>(QStyleFactory::create("Fusion"))->standardPalette(); }},
     {"dark", [] { return ColourScheme::dark(); }},
 };
 
