@@ -36,7 +36,7 @@ void styleChart(QCustomPlot* chart)
 }  // namespace layout
 
 TForm1::TForm1(AppServices services, QWidget* parent)
-    : QMainWindow(parent), appFolderOverride_(services.appFolder), services_(services), folders_(foldersFor(services))
+    : QMainWindow(parent), services_(services), folders_(foldersFor(services))
 {
     setObjectName("TForm1");
     // Before any control exists, so that the colours chosen from the palette are this one's.

@@ -535,7 +535,6 @@ private:
     void keepLastLogOfUncleanEnd();
     void logKeptLastLog();
     void loadFileAtStart(const CommandLine::File& file);
-    QString appFolderOverride_;
     AppServices services_;
     ProgramFolders folders_;
     LastLogKeeper::Kept keptLog_;
