@@ -82,7 +82,8 @@ void ControlCycle::WorkInterface()
     }
     flash();
     showIndicatorsAlwaysShown();
-    if (state_.DataReady)
+    const bool withData = state_.DataReady;
+    if (withData)
         cycleWithData();
     else
         lostCycle();
@@ -91,7 +92,8 @@ void ControlCycle::WorkInterface()
     run(steps_.ShowForecast);
     if (view_.Label45)
         view_.Label45->setText(QString::number(state_.LostCycles));
-    run(steps_.CycleDone);
+    if (steps_.CycleDone)
+        steps_.CycleDone(withData);
 }
 
 void ControlCycle::flash()
@@ -290,6 +292,7 @@ void ControlCycle::showPowerAndMeter()
 
 void ControlCycle::handOver()
 {
+    state_.OutsideReadingOk = !state_.Devices[DeviceTable::kSensor].Error;
     // Both stay set unless the next readings clear them.
     state_.Devices[DeviceTable::kThermocouple].Error = true;
     state_.Devices[DeviceTable::kSensor].Error = true;
@@ -302,6 +305,7 @@ void ControlCycle::lostCycle()
 {
     ++state_.LostCycles;
     state_.KilnReadingOk = false;
+    state_.OutsideReadingOk = false;
     view_.Panel4->setColor(state_.FlashColor);
     view_.Panel7->setColor(state_.FlashColor);
     view_.Panel8->setColor(state_.FlashColor);

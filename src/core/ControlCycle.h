@@ -50,7 +50,7 @@ struct ControlCycleSteps {
     std::function<bool()> ManualMode;  // power regulation set to manual
     std::function<void()> CheckDelayedStart;  // with the Start button's rule applied
     std::function<void()> ShowForecast;
-    std::function<void()> CycleDone;   // the end of every cycle, with data or without
+    std::function<void(bool withData)> CycleDone;  // the end of every cycle, with data or without
 };
 
 // The two-second control cycle: takes up the measurements, shows them, supervises the link

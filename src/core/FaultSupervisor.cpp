@@ -25,6 +25,10 @@ void FaultSupervisor::breakDown(const QString& key, const QString& value)
     state_.Pid.Power = 0;
     state_.Pid.Output = 0;
     log_.TLogLS(key, value);
+    if (entering) {
+        BreakdownKey = key;
+        BreakdownText = texts_.LS(key) + value;
+    }
     if (entering && hooks_.CutManualPower && hooks_.CutManualPower())
         log_.TLogLS("LogResetPowerSetting", QString());
 }

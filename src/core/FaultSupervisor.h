@@ -67,6 +67,9 @@ public:
     // The kiln cools again: the alarm and the warning title end.
     void HeaterCooling();
     bool HeaterAlarm = false;
+    // What brought the last breakdown: its message key and the entry's text.
+    QString BreakdownKey;
+    QString BreakdownText;
 
     int ShutdownCountdown = 30;  // seconds left; 0 or less: shut down at the next tick
     int TitlePhase = 0;

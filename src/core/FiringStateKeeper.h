@@ -1,4 +1,5 @@
 #pragma once
+#include "CycleReport.h"
 #include "FiringSnapshot.h"
 #include "KilnState.h"
 #include "Texts.h"
@@ -11,7 +12,7 @@ class Clock;
 // is scheduled: at every change of state, line or schedule and once a minute of kiln clock.
 // Once there is nothing left to keep, the record this run wrote goes. A record that cannot
 // be written is logged once until one can again; the firing goes on regardless.
-class FiringStateKeeper {
+class FiringStateKeeper : public CycleObserver {
 public:
     static constexpr double kInterval = 1.0 / 1440;  // one minute, in days
 
@@ -22,6 +23,8 @@ public:
 
     // After every control cycle and every operator command that moves the program.
     void Follow();
+    QString observerName() const override { return "firing record"; }
+    void cycleReported(const CycleReport&) override { Follow(); }
     // The orderly end of the run: whatever record there is goes.
     void Forget();
 

@@ -106,6 +106,7 @@ struct KilnState {
     bool Connected = false;
     bool LinkOk = false;
     bool KilnReadingOk = false;  // the last cycle with data brought a valid kiln reading
+    bool OutsideReadingOk = false;  // and a valid cold-junction (outside) reading
     int LostCycles = 0;
     int PhaseHoldoff = 2;
     QColor FlashColor = QColor(255, 0, 0);

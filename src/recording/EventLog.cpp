@@ -48,7 +48,11 @@ QString EventLog::entryPrefix() const
     return TimeStampStr(state_.CycleTime) + " (" + elapsed + ") : ";
 }
 
-void EventLog::TLogX(const QString& text)
+void EventLog::TLogX(const QString& text) { write(QString(), text); }
+
+void EventLog::TLogLS(const QString& key, const QString& value) { write(key, texts_.LS(key) + value); }
+
+void EventLog::write(const QString& key, const QString& text)
 {
     QString entry = entryPrefix() + text;
     entry.replace("\r\n", "\n");
@@ -56,9 +60,9 @@ void EventLog::TLogX(const QString& text)
     memo_->appendPlainText(entry);
     timer_->setInterval(mirrorDelayMs());
     timer_->start();
+    if (listener_)
+        listener_(key, text);
 }
-
-void EventLog::TLogLS(const QString& key, const QString& value) { TLogX(texts_.LS(key) + value); }
 
 void EventLog::TLogStart()
 {

@@ -2,6 +2,7 @@
 #include "KilnState.h"
 #include "Texts.h"
 
+#include <functional>
 #include <optional>
 
 class Clock;
@@ -34,6 +35,13 @@ public:
     // std::runtime_error when the file cannot be written.
     void writeCopy(const QString& path) const;
 
+    // Told of every entry as it is written: its message key (empty for a composed text) and
+    // its text without the time stamps.
+    void setListener(std::function<void(const QString& key, const QString& text)> listener)
+    {
+        listener_ = std::move(listener);
+    }
+
     static QString TimeStampStr(double t);
     QString entryPrefix() const;
     QString mirrorPath() const;
@@ -41,6 +49,7 @@ public:
     void clear();
 
 private:
+    void write(const QString& key, const QString& text);
     int mirrorDelayMs();
     double monotonicSeconds() const;
 
@@ -49,5 +58,6 @@ private:
     QPlainTextEdit* memo_;
     QTimer* timer_;
     const Clock* clock_;
-    std::optional<double> unmirroredSince_;  // monotonic seconds of the oldest entry not in the file
+    std::optional<double> unmirroredSince_;
+    std::function<void(const QString&, const QString&)> listener_;  // monotonic seconds of the oldest entry not in the file
 };

@@ -49,7 +49,11 @@ TForm1::TForm1(AppServices services, QWidget* parent)
     FormCreate();
 }
 
-TForm1::~TForm1() = default;
+TForm1::~TForm1()
+{
+    if (log)
+        log->setListener({});
+}
 
 void TForm1::buildWindow()
 {

@@ -39,6 +39,7 @@
 #include "Simulator.h"
 #include "SleepInhibitor.h"
 #include "CyclePacer.h"
+#include "CycleReportBuilder.h"
 #include "StuckHeaterWatch.h"
 #include "TForm2.h"
 #include "TemperatureChart.h"
@@ -603,4 +604,14 @@ public:
 private:
     void createDataFiles();
     void connectDataFiles();
+
+    // ---- What reports the firing outward (TForm1_Outward.cpp) ----
+public:
+    // Declared last: gone before the subsystems whose entries and cycles they hear of.
+    std::unique_ptr<CycleReportBuilder> reporter;
+    std::unique_ptr<CycleObservers> observers;
+
+private:
+    void createOutward();
+    void reportCycle(bool withData);
 };

@@ -153,11 +153,11 @@ void TForm1::createSubsystems()
     scheduledStart = [this] { return delayedStart->schedule().pending() ? delayedStart->schedule().at() : 0.0; };
     restoreScheduledStart = [this](double at) { delayedStart->Restore(at); };
     steps.ShowForecast = [this] { firingForecast->ShowForecast(); };
-    steps.CycleDone = [this] {
+    steps.CycleDone = [this](bool withData) {
         port->PortRetry();
         guardian->Heartbeat();
         followKeepAwake();
-        keeper->Follow();
+        reportCycle(withData);
     };
     cycle = std::make_unique<ControlCycle>(state, services_.clock, texts, *log, v, steps);
     createLink();
@@ -165,6 +165,7 @@ void TForm1::createSubsystems()
     createThermocouples();
     createSafeguards();
     createResume();
+    createOutward();
 }
 
 // The controller holds the last power it was sent: a guardian process switches it off when the
