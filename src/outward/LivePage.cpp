@@ -60,7 +60,7 @@ LivePage::Outcome LivePage::apply(const LivePageSettings& settings, const QStrin
         outcome_.kind = Outcome::NoCode;
         return outcome_;
     }
-    const QHostAddress address = settings.network ? QHostAddress::Any : QHostAddress::LocalHost;
+    const QHostAddress address = settings.network ? networkAddress_ : QHostAddress(QHostAddress::LocalHost);
     const QString code = settings.network ? settings.code : QString();
     quint16 port = 0;
     onServerThread([&] { port = server_->start(address, quint16(settings.port), code); });

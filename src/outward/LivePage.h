@@ -4,6 +4,7 @@
 #include "LiveSnapshot.h"
 #include "Texts.h"
 
+#include <QHostAddress>
 #include <QThread>
 #include <memory>
 
@@ -24,6 +25,9 @@ public:
     // Stops the server and starts it anew with these settings.
     Outcome apply(const LivePageSettings& settings, const QString& kilnName);
     Outcome outcome() const { return outcome_; }
+    // Where "the studio network" is served: every address of this computer unless told
+    // otherwise (tests keep it to the loopback address).
+    void serveNetworkOn(const QHostAddress& address) { networkAddress_ = address; }
 
     QString observerName() const override { return "LivePage"; }
     void cycleReported(const CycleReport& report) override;
@@ -42,5 +46,6 @@ private:
     QThread thread_;
     LivePageServer* server_ = nullptr;  // lives on thread_
     Outcome outcome_;
+    QHostAddress networkAddress_ = QHostAddress::Any;
     QString labelMark_;  // a label in the language the page has, to notice a new language
 };
