@@ -18,6 +18,7 @@ QJsonObject pageLabels(const MessageSource& t)
         {"code_enter", t.LS("PageCodeEnter")},   {"code_wrong", t.LS("PageCodeWrong")},
         {"code_wait", t.LS("PageCodeWait")},     {"kiln_temp", t.LS("PageKilnTemp")},
         {"hours", t.LS("PageHours")},            {"minutes", t.LS("PageMinutes")},
+        {"energy", t.LS("PageEnergy")},          {"kwh", t.LS("PageKWh")},
     };
 }
 

@@ -55,6 +55,7 @@
     $('line').textContent = s.line_count > 0 ? s.line + ' / ' + s.line_count : '\u2013';
     $('end').textContent = kilnClock(s.end_time);
     $('left').textContent = duration(s.minutes_left);
+    $('energy').textContent = s.energy_kwh === null ? '\u2013' : s.energy_kwh.toFixed(1) + '\u2009' + label('kwh');
     const list = $('warnings');
     list.replaceChildren(...s.warnings.map((w) => {
       const li = document.createElement('li');
@@ -162,6 +163,22 @@
     return (f <= 1 ? 1 : f <= 2 ? 2 : f <= 5 ? 5 : 10) * p;
   }
 
+  // At most one value per pixel column: the mean of the points falling into it, so that a
+  // power that changes every cycle reads as its level rather than as a solid band.
+  function columns(x, index) {
+    const out = [];
+    let column = null, sum = 0, count = 0, seconds = 0;
+    const flush = () => { if (column !== null) out.push(count ? [seconds, sum / count] : [seconds, null]); };
+    for (const p of points) {
+      const c = Math.round(x(p[0]));
+      if (c !== column) { flush(); column = c; sum = 0; count = 0; }
+      seconds = p[0];
+      if (p[index] !== null) { sum += p[index]; ++count; }
+    }
+    flush();
+    return out;
+  }
+
   function draw() {
     const canvas = $('chart');
     const ratio = window.devicePixelRatio || 1;
@@ -176,7 +193,7 @@
     g.clearRect(0, 0, w, h);
     const css = getComputedStyle(document.documentElement);
     const colour = (name) => css.getPropertyValue(name).trim();
-    const left = 40, right = w - 34, top = 10, bottom = h - 24;
+    const left = 40, right = w - 36, top = 20, bottom = h - 24;
 
     const last = points.length ? points[points.length - 1][0] : 0;
     const hours = Math.max(1, Math.ceil(last / 3600));
@@ -210,28 +227,31 @@
       g.beginPath(); g.moveTo(x(hr * 3600), top); g.lineTo(x(hr * 3600), bottom); g.stroke();
       g.fillText(hr + label('hours'), x(hr * 3600), bottom + 6);
     }
+    g.textAlign = 'right';
+    g.fillText(unit, left - 4, 2);
     g.textAlign = 'left';
-    g.fillText(unit, 2, 0);
+    g.fillText('%', right + 4, 2);
 
-    series(g, x, (p) => p[3] === null ? null : yP(p[3]), 3, colour('--power'), 1.2);
-    series(g, x, (p) => p[2] === null ? null : yT(p[2]), 2, colour('--setpoint'), 1.6);
-    series(g, x, (p) => p[1] === null ? null : yT(p[1]), 1, colour('--kiln'), 2.4);
+    series(g, x, columns(x, 3), yP, colour('--power'), 1.4, []);
+    series(g, x, columns(x, 1), yT, colour('--kiln'), 3, []);
+    series(g, x, columns(x, 2), yT, colour('--setpoint'), 1.6, [6, 4]);
   }
 
-  // A line through the points, broken where a value is missing.
-  function series(g, x, y, index, stroke, width) {
+  // A line through the values, broken where one is missing.
+  function series(g, x, values, y, stroke, width, dash) {
     g.strokeStyle = stroke;
     g.lineWidth = width;
     g.lineJoin = 'round';
+    g.setLineDash(dash);
     g.beginPath();
     let drawing = false;
-    for (const p of points) {
-      const v = p[index] === null ? null : y(p);
+    for (const [seconds, v] of values) {
       if (v === null) { drawing = false; continue; }
-      if (drawing) g.lineTo(x(p[0]), v); else g.moveTo(x(p[0]), v);
+      if (drawing) g.lineTo(x(seconds), y(v)); else g.moveTo(x(seconds), y(v));
       drawing = true;
     }
     g.stroke();
+    g.setLineDash([]);
   }
 
   $('codeform').addEventListener('submit', sendCode);
