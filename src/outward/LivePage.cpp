@@ -86,14 +86,23 @@ void LivePage::refreshLabels()
     snapshot_->setLabels(pageLabels(texts_));
 }
 
+// The address of a network card that is up, a real one before a virtual one (a container's
+// bridge is no use to a phone).
 QString LivePage::addressToType(bool network, quint16 port)
 {
     QString host = "127.0.0.1";
-    if (network) {
-        for (const QHostAddress& a : QNetworkInterface::allAddresses()) {
-            if (a.protocol() == QAbstractSocket::IPv4Protocol && !a.isLoopback() && !a.isLinkLocal()) {
+    int best = 0;
+    for (const QNetworkInterface& card : network ? QNetworkInterface::allInterfaces() : QList<QNetworkInterface>{}) {
+        const auto flags = card.flags();
+        if (!flags.testFlag(QNetworkInterface::IsUp) || !flags.testFlag(QNetworkInterface::IsRunning) ||
+            flags.testFlag(QNetworkInterface::IsLoopBack))
+            continue;
+        const int rank = card.type() == QNetworkInterface::Virtual ? 1 : 2;
+        for (const QNetworkAddressEntry& entry : card.addressEntries()) {
+            const QHostAddress a = entry.ip();
+            if (rank > best && a.protocol() == QAbstractSocket::IPv4Protocol && !a.isLoopback() && !a.isLinkLocal()) {
                 host = a.toString();
-                break;
+                best = rank;
             }
         }
     }

@@ -105,6 +105,25 @@ QHttpServerResponse written(const Reply& reply, bool head)
     return response;
 }
 
+// Answers go out at once: a reply written in parts would otherwise wait for the phone's
+// delayed acknowledgement.
+class QuickTcpServer : public QTcpServer {
+public:
+    using QTcpServer::QTcpServer;
+
+protected:
+    void incomingConnection(qintptr descriptor) override
+    {
+        auto* socket = new QTcpSocket(this);
+        if (!socket->setSocketDescriptor(descriptor)) {
+            delete socket;
+            return;
+        }
+        socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+        addPendingConnection(socket);
+    }
+};
+
 }  // namespace
 
 LivePageServer::LivePageServer(std::shared_ptr<const LiveSnapshot> snapshot) : snapshot_(std::move(snapshot)) {}
@@ -120,10 +139,13 @@ quint16 LivePageServer::start(const QHostAddress& address, quint16 port, const Q
         const Request r{request.method(), request.url().path(), request};
         written(respond(r), r.method == Method::Head).write(std::move(responder));
     });
-    const quint16 bound = http_->listen(address, port);
-    if (bound == 0)
+    auto* tcp = new QuickTcpServer(http_.get());
+    if (!tcp->listen(address, port)) {
         http_.reset();
-    return bound;
+        return 0;
+    }
+    http_->bind(tcp);
+    return tcp->serverPort();
 }
 
 void LivePageServer::stop()
