@@ -160,6 +160,22 @@ void runCycles(benchmark::State& st, bool page, int phonesEveryMs)
         st.counters["answers"] = double(phones->answered - before);
 }
 
+// The page's own share of a cycle: handing one report over, alone or while 100 phones ask
+// as fast as they can (the lock the server takes to read it is then contended).
+void runHandOver(benchmark::State& st, bool phones)
+{
+    Firing firing(true);
+    CycleReport report = firing.form->reporter->build(true);
+    std::unique_ptr<Phones> polling = phones ? std::make_unique<Phones>(firing.port, 0) : nullptr;
+    double seconds = *report.recordSeconds;
+    for (auto _ : st) {
+        report.recordSeconds = seconds += 2;
+        firing.form->livePage->cycleReported(report);
+    }
+}
+
+void BM_HandOverAlone(benchmark::State& st) { runHandOver(st, false); }
+void BM_HandOverWith100PhonesFlatOut(benchmark::State& st) { runHandOver(st, true); }
 void BM_CycleWithoutPage(benchmark::State& st) { runCycles(st, false, -1); }
 void BM_CycleWithPageUnwatched(benchmark::State& st) { runCycles(st, true, -1); }
 void BM_CycleWith100PhonesEvery2s(benchmark::State& st) { runCycles(st, true, 2000); }
@@ -167,6 +183,8 @@ void BM_CycleWith100PhonesFlatOut(benchmark::State& st) { runCycles(st, true, 0)
 
 }  // namespace
 
+BENCHMARK(BM_HandOverAlone)->Iterations(200000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_HandOverWith100PhonesFlatOut)->Iterations(200000)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_CycleWithoutPage)->Iterations(20000)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_CycleWithPageUnwatched)->Iterations(20000)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_CycleWith100PhonesEvery2s)->Iterations(20000)->Unit(benchmark::kMicrosecond);
