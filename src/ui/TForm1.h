@@ -21,6 +21,7 @@
 #include "IniFile.h"
 #include "KeepAwake.h"
 #include "KilnState.h"
+#include "LivePage.h"
 #include "LoadDuringFiring.h"
 #include "MessageTable.h"
 #include "QtTranslations.h"
@@ -63,6 +64,7 @@ class QTabWidget;
 class QTextBrowser;
 class QTimer;
 class QWidget;
+class LivePageGroup;
 class Panel;
 class RadioGroup;
 class SpinButton;
@@ -604,6 +606,17 @@ public:
 private:
     void createDataFiles();
     void connectDataFiles();
+
+    // ---- The live page for a phone (TForm1_LivePage.cpp) ----
+public:
+    LivePageGroup* LivePageBox = nullptr;  // on the Options tab
+    std::unique_ptr<LivePage> livePage;
+    void LivePageApplyClick();
+
+private:
+    void createLivePage();
+    void startLivePage();
+    void runLivePage(const LivePageSettings& chosen);
 
     // ---- What reports the firing outward (TForm1_Outward.cpp) ----
 public:

@@ -1,5 +1,6 @@
 // The settings page.
 #include "LayoutHelpers.h"
+#include "LivePageGroup.h"
 #include "TForm1.h"
 #include "Widgets.h"
 
@@ -118,6 +119,7 @@ void TForm1::buildOptionsPage()
     Scale->setColumns(5);
     Scale->setItemIndex(0);
     left->addWidget(Scale);
+    left->addWidget(LivePageBox = new LivePageGroup);  // the right column has no room left
     left->addStretch(1);
 
     // ---- Event sounds ----

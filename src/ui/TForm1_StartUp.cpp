@@ -121,6 +121,7 @@ void TForm1::FormStorage1RestorePlacement()
     showVisibleTab(settings.readInteger(kSection, "PageControl1_TabIndex", 0));
     previews->DrawTestProgram();
     ovenFile->SetOvenChanged(false);
+    startLivePage();
     SettingsApplied = true;
 }
 
