@@ -18,8 +18,8 @@ BUILD_DIR=${BUILD_DIR:-build}
 # add, what the fuzz targets add (clang and its libFuzzer), and what making and checking the
 # Debian package adds.
 BUILD_PACKAGES="build-essential cmake qt6-base-dev qt6-serialport-dev qt6-multimedia-dev
-                libqcustomplot-dev libgif-dev ccache"
-TEST_PACKAGES="googletest libgtest-dev libbenchmark-dev xvfb xauth locales"
+                libqcustomplot-dev libgif-dev ccache libmosquitto-dev"
+TEST_PACKAGES="googletest libgtest-dev libbenchmark-dev xvfb xauth locales mosquitto mosquitto-clients openssl"
 FUZZ_PACKAGES="clang libclang-rt-14-dev"
 PACKAGING_PACKAGES="dpkg-dev file lintian desktop-file-utils appstream librsvg2-bin"
 

@@ -21,6 +21,7 @@
 #include "IniFile.h"
 #include "KeepAwake.h"
 #include "KilnState.h"
+#include "MqttClient.h"
 #include "LoadDuringFiring.h"
 #include "MessageTable.h"
 #include "QtTranslations.h"
@@ -63,6 +64,7 @@ class QTabWidget;
 class QTextBrowser;
 class QTimer;
 class QWidget;
+class MqttSettingsBox;
 class Panel;
 class RadioGroup;
 class SpinButton;
@@ -614,4 +616,16 @@ public:
 private:
     void createOutward();
     void reportCycle(bool withData);
+
+    // ---- Reporting to an MQTT broker (TForm1_Mqtt.cpp) ----
+public:
+    MqttSettingsBox* MqttBox = nullptr;
+    // After the observers: gone, with its "offline" sent, before they are.
+    std::unique_ptr<MqttClient> mqtt;
+    void MqttApplyClick();
+    void MqttCaChooseClick();
+
+private:
+    void createMqtt();
+    void startMqtt();
 };

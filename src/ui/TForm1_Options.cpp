@@ -1,5 +1,6 @@
 // The settings page.
 #include "LayoutHelpers.h"
+#include "MqttSettingsBox.h"
 #include "TForm1.h"
 #include "Widgets.h"
 
@@ -9,6 +10,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
 
 using namespace layout;
 
@@ -17,7 +19,15 @@ void TForm1::buildOptionsPage()
     UI_NEW(TabOptions, QWidget);
     auto* page = row(10);
     page->setContentsMargins(8, 8, 8, 8);
-    TabOptions->setLayout(page);
+    // The groups may outgrow the tab at the window's smallest size: the page scrolls then.
+    auto* content = new QWidget;
+    content->setLayout(page);
+    auto* scroll = named<QScrollArea>("optionsScroll");
+    scroll->setWidget(content);
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    column(TabOptions, 0, 0)->addWidget(scroll);
     auto* left = new QVBoxLayout;
     auto* right = new QVBoxLayout;
     left->setSpacing(8);
@@ -118,6 +128,7 @@ void TForm1::buildOptionsPage()
     Scale->setColumns(5);
     Scale->setItemIndex(0);
     left->addWidget(Scale);
+    left->addWidget(MqttBox = new MqttSettingsBox);
     left->addStretch(1);
 
     // ---- Event sounds ----
