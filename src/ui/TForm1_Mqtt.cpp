@@ -14,8 +14,9 @@ void TForm1::createMqtt()
     mqtt = std::make_unique<MqttClient>([this](const QString& key, const QString& value) { log->TLogLS(key, value); },
                                         [this] { return state.Temps.Deg(); }, AppVersionText());
     observers->add(mqtt.get());
-    // Queued: a stop from the network is handled after whatever the window is doing now.
-    connect(mqtt.get(), &MqttClient::stopRequested, this, [this] { StopButtonClick(); }, Qt::QueuedConnection);
+    // Told from the event loop, never from inside a cycle; acted on at once, so that a stop
+    // never outlives the settings that allowed it.
+    connect(mqtt.get(), &MqttClient::stopRequested, this, [this] { StopButtonClick(); });
     connect(MqttBox->MqttApply, &QPushButton::clicked, this, [this] { MqttApplyClick(); });
     connect(MqttBox->MqttCaChoose, &QPushButton::clicked, this, [this] { MqttCaChooseClick(); });
     // Once the settings file has been read.
