@@ -1,7 +1,6 @@
 #include "MqttClient.h"
 
 #include "MqttCommand.h"
-#include "StateJson.h"
 
 namespace {
 
@@ -34,7 +33,6 @@ void MqttClient::apply(const MqttSettings& wanted)
     // The old session's "offline" must not land after the new one's "online".
     closeSession(kCloseWaitMs);
     settings_ = next;
-    topics_ = MqttTopics::forKiln(settings_.kilnName);
     ++generation_;
     linkLog_ = MqttLinkLog();
     refused_.clear();
@@ -65,14 +63,13 @@ void MqttClient::cycleReported(const CycleReport& report)
         discoveryUnit_ = report.unit;
         session_->setDiscovery(discovery());
     }
-    if (session_->connected())
-        session_->publish(topics_.state(), StateJson::compact(StateJson::state(report, settings_.kilnName)), true);
+    session_->postState(report);
 }
 
 void MqttClient::eventLogged(const EventEntry& entry)
 {
-    if (session_ && session_->connected())
-        session_->publish(topics_.event(), StateJson::compact(StateJson::event(entry)), false);
+    if (session_)
+        session_->postEvent(entry);
 }
 
 void MqttClient::linkEvent(quint64 generation, MqttLinkLog::Event event, const QString& detail)

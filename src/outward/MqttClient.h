@@ -12,8 +12,8 @@
 
 // Reports the firing to an MQTT broker: the state after every cycle, every log entry, and
 // Home Assistant's discovery configs; takes Stop from the command topic when allowed. The
-// cycle only builds the JSON and queues it; the connection lives on its session's thread, whose
-// news reaches this object, and so the log, through the event loop.
+// cycle only hands its report over; the connection lives on its session's thread, whose news
+// reaches this object, and so the log, through the event loop.
 class MqttClient : public QObject, public CycleObserver {
     Q_OBJECT
 public:
@@ -52,7 +52,6 @@ private:
     QString swVersion_;
     MqttSession::Retry retry_;
     MqttSettings settings_;
-    MqttTopics topics_;
     QString discoveryUnit_;
     std::shared_ptr<MqttSession> session_;
     quint64 generation_ = 0;  // news of a closed session is dropped

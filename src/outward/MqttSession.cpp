@@ -1,6 +1,7 @@
 #include "MqttSession.h"
 
 #include "MqttCommand.h"
+#include "StateJson.h"
 
 #include <QCoreApplication>
 #include <cerrno>
@@ -132,9 +133,10 @@ bool MqttSession::prepare()
 int MqttSession::loopWhileRunning()
 {
     int rc = MOSQ_ERR_SUCCESS;
-    do
+    do {
         rc = mosquitto_loop(mosq_, kLoopMs, 1);
-    while (!stopping_ && rc == MOSQ_ERR_SUCCESS);
+        sendWaiting();
+    } while (!stopping_ && rc == MOSQ_ERR_SUCCESS);
     return rc;
 }
 
@@ -148,9 +150,7 @@ void MqttSession::goOffline()
 {
     if (!connected_)
         return;
-    const QByteArray offline = MqttTopics::kOffline;
-    mosquitto_publish(mosq_, nullptr, topics_.availability().toUtf8().constData(), int(offline.size()),
-                      offline.constData(), 1, true);
+    publish(topics_.availability(), MqttTopics::kOffline, 1, true);
     mosquitto_disconnect(mosq_);
     // What is queued goes out before the disconnect; the loop ends when the socket is closed.
     const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(kGoodbyeMs);
@@ -206,12 +206,21 @@ void MqttSession::failed(int rc, int savedErrno)
     }
 }
 
-void MqttSession::publish(const QString& topic, const QByteArray& payload, bool retained)
+void MqttSession::postState(const CycleReport& report)
 {
     if (!connected_)
         return;
-    mosquitto_publish(mosq_, nullptr, topic.toUtf8().constData(), int(payload.size()), payload.constData(), 0,
-                      retained);
+    std::lock_guard lock(waitingMutex_);
+    waitingState_ = report;
+}
+
+void MqttSession::postEvent(const EventEntry& entry)
+{
+    if (!connected_)
+        return;
+    std::lock_guard lock(waitingMutex_);
+    if (waitingEvents_.size() < kMaxWaitingEvents)
+        waitingEvents_.push_back(entry);
 }
 
 void MqttSession::setDiscovery(std::vector<HomeAssistantDiscovery::Config> configs)
@@ -220,8 +229,33 @@ void MqttSession::setDiscovery(std::vector<HomeAssistantDiscovery::Config> confi
         std::lock_guard lock(discoveryMutex_);
         discovery_ = std::move(configs);
     }
-    if (connected_)
+    discoveryDue_ = true;
+}
+
+// On this thread, between turns of the network loop.
+void MqttSession::sendWaiting()
+{
+    if (discoveryDue_.exchange(false) && connected_)
         sendDiscovery();
+    std::optional<CycleReport> state;
+    std::vector<EventEntry> events;
+    {
+        std::lock_guard lock(waitingMutex_);
+        state.swap(waitingState_);
+        events.swap(waitingEvents_);
+    }
+    if (!connected_)
+        return;
+    for (const EventEntry& e : events)
+        publish(topics_.event(), StateJson::compact(StateJson::event(e)), 0, false);
+    if (state)
+        publish(topics_.state(), StateJson::compact(StateJson::state(*state, settings_.kilnName)), 0, true);
+}
+
+void MqttSession::publish(const QString& topic, const QByteArray& payload, int qos, bool retained)
+{
+    mosquitto_publish(mosq_, nullptr, topic.toUtf8().constData(), int(payload.size()), payload.constData(), qos,
+                      retained);
 }
 
 void MqttSession::sendDiscovery()
@@ -232,8 +266,7 @@ void MqttSession::sendDiscovery()
         configs = discovery_;
     }
     for (const auto& c : configs)
-        mosquitto_publish(mosq_, nullptr, c.topic.toUtf8().constData(), int(c.payload.size()), c.payload.constData(),
-                          1, true);
+        publish(c.topic, c.payload, 1, true);
 }
 
 void MqttSession::onConnect(int rc)
@@ -249,11 +282,9 @@ void MqttSession::onConnect(int rc)
     }
     connected_ = true;
     wasUp_ = true;
-    const QByteArray online = MqttTopics::kOnline;
-    mosquitto_publish(mosq_, nullptr, topics_.availability().toUtf8().constData(), int(online.size()),
-                      online.constData(), 1, true);
+    publish(topics_.availability(), MqttTopics::kOnline, 1, true);
     for (const QString& topic : clearOnConnect_)
-        mosquitto_publish(mosq_, nullptr, topic.toUtf8().constData(), 0, nullptr, 1, true);
+        publish(topic, QByteArray(), 1, true);
     clearOnConnect_.clear();
     sendDiscovery();
     mosquitto_subscribe(mosq_, nullptr, topics_.command().toUtf8().constData(), 1);

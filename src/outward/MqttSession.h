@@ -1,4 +1,5 @@
 #pragma once
+#include "CycleReport.h"
 #include "MqttLinkLog.h"
 #include "MqttSettings.h"
 #include "MqttTopics.h"
@@ -10,6 +11,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <vector>
 
 struct mosquitto;
@@ -19,6 +21,9 @@ struct mosquitto_message;
 // tries again after a pause that doubles up to a minute, and on every connection says
 // "online", clears the configs it was asked to clear, sends the discovery configs and listens
 // for commands; "offline" is its will and its last word on an orderly close.
+//
+// The cycle only hands over its report and the log its entries; their JSON is made and sent
+// here.
 //
 // libmosquitto's own thread (mosquitto_loop_start) is not used: it ends for good on a TLS
 // failure and reconnects with a blocking connect that an unanswering address holds for
@@ -45,10 +50,15 @@ public:
     MqttSession& operator=(const MqttSession&) = delete;
 
     bool connected() const { return connected_; }
-    // Queued for the session's thread; dropped while there is no connection.
-    void publish(const QString& topic, const QByteArray& payload, bool retained);
+    // Handed to the session's thread, which sends them within a moment; dropped while there is
+    // no connection (the state is sent again by the next cycle). Of the states only the latest
+    // waiting one is sent.
+    void postState(const CycleReport& report);
+    void postEvent(const EventEntry& entry);
     // Sent at once when connected, and on every connection from now on.
     void setDiscovery(std::vector<HomeAssistantDiscovery::Config> configs);
+    // Events waiting beyond this many are dropped: a broker that cannot keep up costs no memory.
+    static constexpr std::size_t kMaxWaitingEvents = 1000;
     // Stops the listener at once; the thread says "offline", disconnects and ends by itself.
     // Waits up to `waitMs` for that; true when it has ended.
     bool close(int waitMs);
@@ -65,6 +75,8 @@ private:
     void finish();
     void report(MqttLinkLog::Event event, const QString& detail);
     void sendDiscovery();
+    void sendWaiting();
+    void publish(const QString& topic, const QByteArray& payload, int qos, bool retained);
     void failed(int rc, int savedErrno);
 
     void onConnect(int rc);
@@ -84,6 +96,11 @@ private:
     std::mutex discoveryMutex_;
     std::vector<HomeAssistantDiscovery::Config> discovery_;
     std::vector<QString> clearOnConnect_;  // this thread's only
+    std::atomic<bool> discoveryDue_{false};
+
+    std::mutex waitingMutex_;
+    std::optional<CycleReport> waitingState_;
+    std::vector<EventEntry> waitingEvents_;
 
     std::mutex stateMutex_;  // for the waits
     std::condition_variable wake_;
