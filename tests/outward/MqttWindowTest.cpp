@@ -268,12 +268,16 @@ TEST_F(MqttWindow, WhyItCannotConnectIsNamedOnce)
         EXPECT_FALSE(form->mqtt->connected());
     }
     EXPECT_EQ(logged("LogMqttConnected"), 0);
-    // The right certificate authority gets through.
+    // The right certificate authority, picked with "...", gets through.
     MqttSettings s = settings();
     s.tls = true;
     s.port = broker.tlsPort;  // the certificate names 127.0.0.1 too
-    s.caFile = broker.caFile();
-    apply(s);
+    s.caFile.clear();
+    form->MqttBox->fill(s);
+    dialogs.fileAnswer = broker.caFile();
+    form->MqttCaChooseClick();
+    form->MqttApplyClick();
+    EXPECT_EQ(form->mqtt->settings().caFile, broker.caFile());
     EXPECT_TRUE(online());
     EXPECT_TRUE(until([&] { return logged("LogMqttConnected") == 1; }));
 }
