@@ -30,8 +30,9 @@ void MqttClient::apply(const MqttSettings& wanted)
     const bool moved = next.kilnName != settings_.kilnName || next.discoveryPrefix != settings_.discoveryPrefix;
     if (moved && session_)
         clear = HomeAssistantDiscovery::topics(settings_.discoveryPrefix, settings_.kilnName);
-    // The old session's "offline" must not land after the new one's "online".
-    closeSession(kCloseWaitMs);
+    // Not waited for here: the next session waits for its "offline" before saying "online".
+    std::shared_ptr<MqttSession> previous = session_;
+    closeSession(0);
     settings_ = next;
     ++generation_;
     linkLog_ = MqttLinkLog();
@@ -47,7 +48,8 @@ void MqttClient::apply(const MqttSettings& wanted)
     listener.command = [this, generation](const QByteArray& head, qsizetype size) {
         QMetaObject::invokeMethod(this, [=, this] { commandArrived(generation, head, size); }, Qt::QueuedConnection);
     };
-    session_ = MqttSession::start(settings_, discovery(), std::move(clear), std::move(listener), retry_);
+    session_ = MqttSession::start(settings_, discovery(), std::move(clear), std::move(listener), retry_,
+                                  std::move(previous));
 }
 
 std::vector<HomeAssistantDiscovery::Config> MqttClient::discovery() const

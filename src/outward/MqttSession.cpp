@@ -42,20 +42,23 @@ MqttSession* sessionOf(void* obj) { return static_cast<MqttSession*>(obj); }
 
 std::shared_ptr<MqttSession> MqttSession::start(const MqttSettings& settings,
                                                 std::vector<HomeAssistantDiscovery::Config> discovery,
-                                                std::vector<QString> clearOnConnect, Listener listener, Retry retry)
+                                                std::vector<QString> clearOnConnect, Listener listener, Retry retry,
+                                                std::shared_ptr<MqttSession> predecessor)
 {
-    std::shared_ptr<MqttSession> session(
-        new MqttSession(settings, std::move(discovery), std::move(clearOnConnect), std::move(listener), retry));
+    std::shared_ptr<MqttSession> session(new MqttSession(settings, std::move(discovery), std::move(clearOnConnect),
+                                                         std::move(listener), retry, std::move(predecessor)));
     // The thread keeps its session alive: a closed session ends in its own time.
     std::thread([session] { session->run(); }).detach();
     return session;
 }
 
 MqttSession::MqttSession(const MqttSettings& settings, std::vector<HomeAssistantDiscovery::Config> discovery,
-                         std::vector<QString> clearOnConnect, Listener listener, Retry retry)
+                         std::vector<QString> clearOnConnect, Listener listener, Retry retry,
+                         std::shared_ptr<MqttSession> predecessor)
     : settings_(settings),
       topics_(MqttTopics::forKiln(settings.kilnName)),
       retry_(retry),
+      predecessor_(std::move(predecessor)),
       listener_(std::move(listener)),
       discovery_(std::move(discovery)),
       clearOnConnect_(std::move(clearOnConnect))
@@ -81,6 +84,10 @@ MqttSession::~MqttSession()
 
 void MqttSession::run()
 {
+    if (predecessor_) {
+        predecessor_->waitFinished(kGoodbyeMs + 2 * kLoopMs);
+        predecessor_.reset();
+    }
     if (prepare()) {
         int delay = retry_.firstMs;
         while (!stopping_) {
@@ -172,9 +179,17 @@ bool MqttSession::close(int waitMs)
         std::lock_guard lock(listenerMutex_);
         listening_ = false;
     }
+    {
+        std::lock_guard lock(stateMutex_);
+        stopping_ = true;
+        wake_.notify_all();
+    }
+    return waitFinished(waitMs);
+}
+
+bool MqttSession::waitFinished(int waitMs)
+{
     std::unique_lock lock(stateMutex_);
-    stopping_ = true;
-    wake_.notify_all();
     return wake_.wait_for(lock, std::chrono::milliseconds(waitMs), [this] { return finished_; });
 }
 

@@ -42,9 +42,12 @@ public:
         int lastMs = 60000;
     };
 
+    // A `predecessor` (closed) is given time to say "offline" before this one connects, so
+    // that its word never lands after this one's "online"; nobody waits for it but this thread.
     static std::shared_ptr<MqttSession> start(const MqttSettings& settings,
                                               std::vector<HomeAssistantDiscovery::Config> discovery,
-                                              std::vector<QString> clearOnConnect, Listener listener, Retry retry);
+                                              std::vector<QString> clearOnConnect, Listener listener, Retry retry,
+                                              std::shared_ptr<MqttSession> predecessor = nullptr);
     ~MqttSession();
     MqttSession(const MqttSession&) = delete;
     MqttSession& operator=(const MqttSession&) = delete;
@@ -62,10 +65,12 @@ public:
     // Stops the listener at once; the thread says "offline", disconnects and ends by itself.
     // Waits up to `waitMs` for that; true when it has ended.
     bool close(int waitMs);
+    bool waitFinished(int waitMs);
 
 private:
     MqttSession(const MqttSettings& settings, std::vector<HomeAssistantDiscovery::Config> discovery,
-                std::vector<QString> clearOnConnect, Listener listener, Retry retry);
+                std::vector<QString> clearOnConnect, Listener listener, Retry retry,
+                std::shared_ptr<MqttSession> predecessor);
 
     void run();
     bool prepare();
@@ -87,6 +92,7 @@ private:
     const MqttSettings settings_;
     const MqttTopics topics_;
     const Retry retry_;
+    std::shared_ptr<MqttSession> predecessor_;  // this thread's only
     mosquitto* mosq_ = nullptr;
 
     std::mutex listenerMutex_;
