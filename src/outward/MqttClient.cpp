@@ -1,5 +1,6 @@
 #include "MqttClient.h"
 
+#include "KilnName.h"
 #include "MqttCommand.h"
 
 namespace {
@@ -27,18 +28,23 @@ void MqttClient::apply(const MqttSettings& wanted)
 {
     const MqttSettings next = wanted.normalized();
     std::vector<QString> clear;
-    const bool moved = next.kilnName != settings_.kilnName || next.discoveryPrefix != settings_.discoveryPrefix;
-    if (moved && session_)
-        clear = HomeAssistantDiscovery::topics(settings_.discoveryPrefix, settings_.kilnName);
-    // Not waited for here: the next session waits for its "offline" before saying "online".
-    std::shared_ptr<MqttSession> previous = session_;
+    if (announced_) {
+        const auto& [prefix, kiln] = *announced_;
+        if (prefix != next.discoveryPrefix || KilnName::topicLevel(kiln) != KilnName::topicLevel(next.kilnName))
+            clear = HomeAssistantDiscovery::topics(prefix, kiln);
+    }
+    // Not waited for here: the next session waits for its "offline" before saying "online",
+    // even when it comes a moment after the program was switched off.
+    if (session_)
+        retired_ = session_;
     closeSession(0);
     settings_ = next;
     ++generation_;
     linkLog_ = MqttLinkLog();
     refused_.clear();
     if (!settings_.enabled)
-        return;
+        return;  // what was announced is cleared on the next connection
+    announced_ = {settings_.discoveryPrefix, settings_.kilnName};
     discoveryUnit_ = unit_ ? unit_() : QString();
     const quint64 generation = generation_;
     MqttSession::Listener listener;
@@ -49,7 +55,7 @@ void MqttClient::apply(const MqttSettings& wanted)
         QMetaObject::invokeMethod(this, [=, this] { commandArrived(generation, head, size); }, Qt::QueuedConnection);
     };
     session_ = MqttSession::start(settings_, discovery(), std::move(clear), std::move(listener), retry_,
-                                  std::move(previous));
+                                  std::exchange(retired_, nullptr));
 }
 
 std::vector<HomeAssistantDiscovery::Config> MqttClient::discovery() const

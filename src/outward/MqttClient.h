@@ -8,6 +8,8 @@
 #include <QObject>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <utility>
 #include <set>
 
 // Reports the firing to an MQTT broker: the state after every cycle, every log entry, and
@@ -53,7 +55,11 @@ private:
     MqttSession::Retry retry_;
     MqttSettings settings_;
     QString discoveryUnit_;
+    // The prefix and kiln whose discovery configs the broker may hold, from the last settings
+    // that were switched on.
+    std::optional<std::pair<QString, QString>> announced_;
     std::shared_ptr<MqttSession> session_;
+    std::shared_ptr<MqttSession> retired_;  // closed, perhaps still saying "offline"
     quint64 generation_ = 0;  // news of a closed session is dropped
     MqttLinkLog linkLog_;
     std::set<QString> refused_;  // the kinds of command refused since the settings were applied
