@@ -22,6 +22,7 @@
 #include "KeepAwake.h"
 #include "KilnState.h"
 #include "LivePage.h"
+#include "MqttClient.h"
 #include "LoadDuringFiring.h"
 #include "MessageTable.h"
 #include "QtTranslations.h"
@@ -65,6 +66,7 @@ class QTextBrowser;
 class QTimer;
 class QWidget;
 class LivePageGroup;
+class MqttSettingsBox;
 class Panel;
 class RadioGroup;
 class SpinButton;
@@ -627,4 +629,16 @@ public:
 private:
     void createOutward();
     void reportCycle(bool withData);
+
+    // ---- Reporting to an MQTT broker (TForm1_Mqtt.cpp) ----
+public:
+    MqttSettingsBox* MqttBox = nullptr;
+    // After the observers: gone, with its "offline" sent, before they are.
+    std::unique_ptr<MqttClient> mqtt;
+    void MqttApplyClick();
+    void MqttCaChooseClick();
+
+private:
+    void createMqtt();
+    void startMqtt();
 };

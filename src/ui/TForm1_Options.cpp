@@ -1,6 +1,7 @@
 // The settings page.
 #include "LayoutHelpers.h"
 #include "LivePageGroup.h"
+#include "MqttSettingsBox.h"
 #include "TForm1.h"
 #include "Widgets.h"
 
@@ -10,6 +11,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
 
 using namespace layout;
 
@@ -18,7 +20,15 @@ void TForm1::buildOptionsPage()
     UI_NEW(TabOptions, QWidget);
     auto* page = row(10);
     page->setContentsMargins(8, 8, 8, 8);
-    TabOptions->setLayout(page);
+    // The groups may outgrow the tab at the window's smallest size: the page scrolls then.
+    auto* content = new QWidget;
+    content->setLayout(page);
+    auto* scroll = named<QScrollArea>("optionsScroll");
+    scroll->setWidget(content);
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    column(TabOptions, 0, 0)->addWidget(scroll);
     auto* left = new QVBoxLayout;
     auto* right = new QVBoxLayout;
     left->setSpacing(8);
@@ -119,7 +129,9 @@ void TForm1::buildOptionsPage()
     Scale->setColumns(5);
     Scale->setItemIndex(0);
     left->addWidget(Scale);
-    left->addWidget(LivePageBox = new LivePageGroup);  // the right column has no room left
+    // Watching the kiln from elsewhere: the broker, then the page.
+    left->addWidget(MqttBox = new MqttSettingsBox);
+    left->addWidget(LivePageBox = new LivePageGroup);
     left->addStretch(1);
 
     // ---- Event sounds ----
