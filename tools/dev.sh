@@ -10,6 +10,8 @@
 #                        UndefinedBehaviorSanitizer into build-asan/ and run the whole suite once
 #   tools/dev.sh fuzz [S] install what is missing and run every fuzz target for S seconds (60)
 #   tools/dev.sh package install what is missing, build and make the Debian package; prints its path
+#   tools/dev.sh studio  install, build, and start a studio of two kilns on this computer: a
+#                        Mosquitto broker, two emulators and two windows ("Big" and "Small")
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -190,12 +192,17 @@ bench)
     BUILD_DIR="$BUILD_DIR" bash bench/firing.sh
     QT_QPA_PLATFORM=offscreen "$BUILD_DIR/bench/fornaxel_soak"
     ;;
+studio)
+    install_missing $BUILD_PACKAGES mosquitto mosquitto-clients
+    build $RUN_ONLY
+    BUILD_DIR="$BUILD_DIR" exec bash tools/studio.sh
+    ;;
 package)
     install_missing $BUILD_PACKAGES $PACKAGING_PACKAGES
     make_package
     ;;
 *)
-    echo "usage: tools/dev.sh run|test|test-asan|fuzz|build|bench|emulate|package" >&2
+    echo "usage: tools/dev.sh run|test|test-asan|fuzz|build|bench|emulate|studio|package" >&2
     exit 2
     ;;
 esac

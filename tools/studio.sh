@@ -29,9 +29,10 @@ cat > "$STUDIO/mosquitto.conf" <<CONF
 listener $BROKER_PORT 127.0.0.1
 allow_anonymous true
 persistence false
-log_dest file $STUDIO/mosquitto.log
+log_dest stderr
 CONF
-mosquitto -c "$STUDIO/mosquitto.conf" &
+# Run as root, mosquitto becomes its own user and could not open a log file here.
+mosquitto -c "$STUDIO/mosquitto.conf" 2>"$STUDIO/mosquitto.log" &
 PIDS+=($!)
 
 # kiln name, page port, heater power (W), the model's P and I: a big slow kiln and a small
@@ -47,8 +48,8 @@ start_kiln() {
     printf '%s\r\n' "[TForm1]" "FormVersion=0" "InterfaceType_Checked=TRUE" "English_Checked=TRUE" \
         "Scale_ItemIndex=0" "Port_Path=$link" "OVEN=$app/Oven/$name.ovn" \
         "[Remote]" "KilnName=$name" \
-        "[MQTT]" "Enabled=1" "Host=127.0.0.1" "Port=$BROKER_PORT" "Tls=0" \
-        "[LivePage]" "Enabled=1" "Port=$page_port" "Network=0" > "$app/term.ini"
+        "[MQTT]" "Enabled=TRUE" "Host=127.0.0.1" "Port=$BROKER_PORT" "TLS=FALSE" \
+        "[LivePage]" "Enabled=TRUE" "Port=$page_port" "Listen=local" > "$app/term.ini"
     "$BUILD_DIR/tools/emulator/fornaxel-emulator" --quiet --link "$link" --oven "$app/Oven/$name.ovn" \
         --state "$STUDIO/$name-nv.txt" </dev/null >"$STUDIO/$name-emulator.log" 2>&1 &
     PIDS+=($!)

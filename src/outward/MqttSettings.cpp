@@ -2,8 +2,8 @@
 
 #include "IniFile.h"
 #include "KilnName.h"
+#include "SettingValues.h"
 
-#include <charconv>
 
 namespace {
 
@@ -17,27 +17,9 @@ const QString kPassword = "Password";
 const QString kPrefix = "DiscoveryPrefix";
 const QString kAllowStop = "AllowStop";
 
-// A damaged value must not keep the rest of the settings, or the window, from loading.
-bool readFlag(const IniFile& ini, const QString& key, bool fallback)
-{
-    try {
-        return ini.readBool(MqttSettings::kSection, key, fallback);
-    } catch (const std::exception&) {
-        return fallback;
-    }
-}
-
 }  // namespace
 
-int MqttSettings::portFrom(const QString& text)
-{
-    const QByteArray digits = text.trimmed().toLatin1();
-    int port = 0;
-    const auto [end, ec] = std::from_chars(digits.constData(), digits.constData() + digits.size(), port);
-    if (ec != std::errc() || end != digits.constData() + digits.size() || digits.isEmpty())
-        return 0;
-    return port >= 1 && port <= 65535 ? port : 0;
-}
+int MqttSettings::portFrom(const QString& text) { return SettingValues::portFrom(text); }
 
 QString MqttSettings::prefixFrom(const QString& text)
 {
@@ -55,16 +37,16 @@ QString MqttSettings::prefixFrom(const QString& text)
 MqttSettings MqttSettings::load(const IniFile& ini)
 {
     MqttSettings s;
-    s.enabled = readFlag(ini, kEnabled, false);
+    s.enabled = SettingValues::flagOr(ini, kSection, kEnabled, false);
     s.host = ini.readString(kSection, kHost, kDefaultHost);
-    s.tls = readFlag(ini, kTls, false);
+    s.tls = SettingValues::flagOr(ini, kSection, kTls, false);
     s.port = portFrom(ini.readString(kSection, kPort, QString()));
     s.caFile = ini.readString(kSection, kCaFile, QString());
     s.user = ini.readString(kSection, kUser, QString());
     s.password = ini.readString(kSection, kPassword, QString());
     s.kilnName = KilnName::read(ini);
     s.discoveryPrefix = ini.readString(kSection, kPrefix, kDefaultPrefix);
-    s.allowStop = readFlag(ini, kAllowStop, false);
+    s.allowStop = SettingValues::flagOr(ini, kSection, kAllowStop, false);
     return s.normalized();
 }
 
