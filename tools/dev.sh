@@ -18,7 +18,7 @@ BUILD_DIR=${BUILD_DIR:-build}
 # add, what the fuzz targets add (clang and its libFuzzer), and what making and checking the
 # Debian package adds.
 BUILD_PACKAGES="build-essential cmake qt6-base-dev qt6-serialport-dev qt6-multimedia-dev
-                libqcustomplot-dev libgif-dev ccache"
+                libqcustomplot-dev libgif-dev ccache libqt6sql6-sqlite"
 TEST_PACKAGES="googletest libgtest-dev libbenchmark-dev xvfb xauth locales"
 FUZZ_PACKAGES="clang libclang-rt-14-dev"
 PACKAGING_PACKAGES="dpkg-dev file lintian desktop-file-utils appstream librsvg2-bin"

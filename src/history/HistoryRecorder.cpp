@@ -40,6 +40,8 @@ HistoryRecorder::HistoryRecorder(const QString& path, Hooks hooks, std::chrono::
             Qt::QueuedConnection);
     };
     writer_ = std::make_unique<HistoryWriter>(path, problem, ended);
+    // The firings a crash left open are settled before anything else looks at the file.
+    writer_->waitOpened();
 }
 
 HistoryRecorder::~HistoryRecorder()

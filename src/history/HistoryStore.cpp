@@ -142,6 +142,15 @@ void HistoryStore::openForReading()
         fail("holds no firing history", {});
 }
 
+void HistoryStore::openForEditing()
+{
+    if (!QFileInfo(path_).isFile())
+        fail("is not there", {});
+    openConnection(false);
+    if (userVersion() != schemaVersion())
+        fail(QString("has schema %1, not %2").arg(userVersion()).arg(schemaVersion()), {});
+}
+
 void HistoryStore::openForWriting(QString* movedTo)
 {
     QDir().mkpath(QFileInfo(path_).absolutePath());

@@ -22,6 +22,8 @@ public:
     // file at all) is renamed aside with a time stamp and a new one begun; `movedTo` then
     // names it. Throws for a file of a newer program.
     void openForWriting(QString* movedTo);
+    // Opens a file of our schema as it is, for a small change (a note, a deletion).
+    void openForEditing();
     // Opens for reading only, whatever its version; throws when it cannot be read.
     void openForReading();
     bool isOpen() const;

@@ -62,10 +62,18 @@ void HistoryWriter::flush()
     idle_.wait(lock, [this] { return jobs_.empty() && !busy_; });
 }
 
+void HistoryWriter::waitOpened()
+{
+    std::unique_lock lock(mutex_);
+    idle_.wait(lock, [this] { return opened_; });
+}
+
 void HistoryWriter::run()
 {
     open();
     std::unique_lock lock(mutex_);
+    opened_ = true;
+    idle_.notify_all();
     for (;;) {
         wake_.wait(lock, [this] { return stopping_ || !jobs_.empty(); });
         if (jobs_.empty() && stopping_)

@@ -34,6 +34,8 @@ public:
     void end(std::vector<CurvePoint> points, const FiringFigures& figures, Outcome outcome, const QString& cause);
     // Blocks until everything queued so far is written (for a close and for tests).
     void flush();
+    // Blocks until the file has been opened (or found unusable).
+    void waitOpened();
 
     // Figures counted since a resume added to those recorded before it.
     static FiringFigures continued(const FiringFigures& before, const FiringFigures& since);
@@ -74,6 +76,7 @@ private:
     std::condition_variable idle_;
     std::deque<Job> jobs_;
     bool busy_ = false;
+    bool opened_ = false;
     bool stopping_ = false;
     std::thread thread_;
 };

@@ -9,6 +9,7 @@ void TForm1::createOutward()
         log->TLogLS("LogObserverFailed", name + ": " + what);
     });
     observers->add(keeper.get());
+    createHistory();
     log->setListener([this](const QString& key, const QString& text) {
         if (observers)
             observers->reportEvent(reporter->entry(key, text));

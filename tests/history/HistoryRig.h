@@ -41,20 +41,22 @@ struct ReportMaker {
 struct RecorderRig {
     QString path;
     QStringList logged;  // "key detail"
+    FiringFacts facts = [] {
+        FiringFacts f;
+        f.program = "Bisque.prg";
+        f.programLines = "600\t120\n1000\t60";
+        f.kilnFile = "Oven1.ovn";
+        f.modelP = "0.05";
+        return f;
+    }();
+    std::function<QDateTime()> wall;  // none: a fixed time
     std::unique_ptr<HistoryRecorder> recorder;
 
     explicit RecorderRig(const QString& file, std::chrono::milliseconds batch = std::chrono::milliseconds(0)) : path(file)
     {
         HistoryRecorder::Hooks hooks;
-        hooks.facts = [] {
-            FiringFacts f;
-            f.program = "Bisque.prg";
-            f.programLines = "600\t120\n1000\t60";
-            f.kilnFile = "Oven1.ovn";
-            f.modelP = "0.05";
-            return f;
-        };
-        hooks.wallClock = [] { return QDateTime(QDate(2026, 3, 1), QTime(9, 0)); };
+        hooks.facts = [this] { return facts; };
+        hooks.wallClock = [this] { return wall ? wall() : QDateTime(QDate(2026, 3, 1), QTime(9, 0)); };
         hooks.log = [this](const QString& key, const QString& detail) { logged << (key + " " + detail).trimmed(); };
         recorder = std::make_unique<HistoryRecorder>(file, hooks, batch);
     }
