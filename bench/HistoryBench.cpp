@@ -6,6 +6,7 @@
 #include "HistoryPage.h"
 #include "HistoryRecorder.h"
 #include "HistoryStore.h"
+#include "HistoryWriter.h"
 #include "Services.h"
 #include "Texts.h"
 
@@ -181,6 +182,17 @@ void BM_MinuteWrite(benchmark::State& state)
     store.remove(id);
 }
 BENCHMARK(BM_MinuteWrite)->Unit(benchmark::kMillisecond)->Iterations(200);
+
+// What the window's start waits for: the file opened, checked and its open firings settled.
+void BM_OpenAtStart(benchmark::State& state)
+{
+    History& h = history();
+    for (auto _ : state) {
+        HistoryWriter writer(h.path, {});
+        writer.waitOpened();
+    }
+}
+BENCHMARK(BM_OpenAtStart)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 // What the control cycle pays: the recorder counting a cycle and keeping its point.
 void BM_RecorderCycle(benchmark::State& state)

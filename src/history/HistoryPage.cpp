@@ -126,6 +126,7 @@ void HistoryPage::build()
     table->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed);
     table->verticalHeader()->setVisible(false);
     table->horizontalHeader()->setStretchLastSection(true);
+    table->horizontalHeader()->setResizeContentsPrecision(100);
     table->sortByColumn(Date, Qt::DescendingOrder);
 
     chart = new QCustomPlot(this);
@@ -266,6 +267,8 @@ void HistoryPage::fillFilters()
 void HistoryPage::fillModel()
 {
     filling_ = true;
+    // Filled apart from the sorted view, which would otherwise sort again after every cell.
+    filter_->setSourceModel(nullptr);
     model_->setRowCount(0);
     model_->setRowCount(int(firings_.size()));
     for (int row = 0; row < int(firings_.size()); ++row) {
@@ -288,6 +291,7 @@ void HistoryPage::fillModel()
         put(Cost, fixed(g.cost, 2), g.cost);
         put(Note, f.note, f.note.toLower());
     }
+    filter_->setSourceModel(model_);
     filling_ = false;
     table->resizeColumnsToContents();
 }
