@@ -82,11 +82,17 @@ void FiringTally::countWarnings(const CycleReport& r)
 
 void FiringTally::countHeating(const CycleReport& r, double step)
 {
-    if (!previous_ || !previous_->data || !previous_->kilnTemp || !r.kilnTemp || step <= 0)
+    if (!previous_ || !previous_->data || !previous_->kilnTemp || !r.kilnTemp || step <= 0 || previous_->power < kFullPower ||
+        r.power < kFullPower) {
+        fullPowerSeconds_ = 0;
         return;
+    }
+    fullPowerSeconds_ += step;
     const double from = celsius(*previous_->kilnTemp, r.unit), to = celsius(*r.kilnTemp, r.unit);
     const bool inBand = from >= kBandLow && to <= kBandHigh && to >= kBandLow;
-    if (!inBand || previous_->power < kFullPower || r.power < kFullPower)
+    // The chamber follows the elements some minutes late: until the heater has been fully on
+    // that long, the rise still shows the power before.
+    if (!inBand || fullPowerSeconds_ < kSettleSeconds)
         return;
     heatingSeconds_ += step;
     heatingRise_ += to - from;

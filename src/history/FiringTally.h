@@ -16,6 +16,8 @@ public:
     static constexpr double kBandLow = 700;
     static constexpr double kBandHigh = 900;
     static constexpr int kFullPower = 95;
+    // A firing whose regulator only touches full power now and then gives no figure.
+    static constexpr double kSettleSeconds = 900;
 
     // A new firing, or `resumed` continuing the figures so far.
     explicit FiringTally(const FiringFigures& resumed = {}) : figures_(resumed) {}
@@ -35,4 +37,5 @@ private:
     std::optional<CycleReport> previous_;
     double heatingSeconds_ = 0;
     double heatingRise_ = 0;
+    double fullPowerSeconds_ = 0;  // the heater has been fully on without a break
 };

@@ -152,8 +152,8 @@ void HistoryPage::build()
     auto* split = new QSplitter(Qt::Vertical, this);
     split->addWidget(table);
     split->addWidget(charts);
-    split->setStretchFactor(0, 2);
-    split->setStretchFactor(1, 3);
+    split->setStretchFactor(0, 1);
+    split->setStretchFactor(1, 2);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
@@ -164,6 +164,15 @@ void HistoryPage::build()
         p->setNotAntialiasedElements(QCP::aeAll);
         p->setPlottingHint(QCP::phFastPolylines, true);
     }
+    // The curves rise from the lower left: the legend keeps out of their way.
+    chart->axisRect()->insetLayout()->setInsetAlignment(0, Qt::AlignBottom | Qt::AlignRight);
+    wearChart->plotLayout()->insertRow(0);
+    wearTitle_ = new QCPTextElement(wearChart, QString(), QFont(font().family(), font().pointSize() - 1));
+    wearChart->plotLayout()->addElement(0, 0, wearTitle_);
+    auto ticker = QSharedPointer<QCPAxisTickerFixed>::create();
+    ticker->setTickStep(1);
+    ticker->setScaleStrategy(QCPAxisTickerFixed::ssMultiples);
+    wearChart->xAxis->setTicker(ticker);
     const auto refilter = [this] { filter_->choose(programFilter->currentData().toString(), kilnFilter->currentData().toString()); };
     connect(programFilter, &QComboBox::currentIndexChanged, this, refilter);
     connect(kilnFilter, &QComboBox::currentIndexChanged, this, refilter);
@@ -405,7 +414,7 @@ void HistoryPage::showWear(const std::vector<qint64>& ids)
 {
     wearChart->clearGraphs();
     wearChart->xAxis->setLabel(QString());
-    wearChart->yAxis->setLabel(text("HistoryWearTitle"));
+    wearTitle_->setText(text("HistoryWearTitle"));
     const FiringSummary* chosen = ids.empty() ? nullptr : firing(ids.front());
     if (chosen) {
         QVector<double> x, rate;

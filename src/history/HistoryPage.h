@@ -9,6 +9,7 @@ class Dialogs;
 class HistoryStore;
 class MessageSource;
 class QCustomPlot;
+class QCPTextElement;
 class QComboBox;
 class QLabel;
 class QPushButton;
@@ -70,4 +71,5 @@ private:
     QStandardItemModel* model_ = nullptr;
     FiringFilter* filter_ = nullptr;
     bool filling_ = false;
+    QCPTextElement* wearTitle_ = nullptr;
 };

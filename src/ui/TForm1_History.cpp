@@ -1,6 +1,7 @@
 // The firing history: its recorder among the observers of the cycle, and its tab.
 #include "TForm1.h"
 
+#include "DateTime.h"
 #include "HistoryPage.h"
 #include "HistoryRecorder.h"
 #include "OvenFile.h"
@@ -20,6 +21,7 @@ void TForm1::createHistory()
 {
     HistoryRecorder::Hooks hooks;
     hooks.facts = [this] { return firingFacts(); };
+    hooks.wallClock = [this] { return DateTime::toQDateTime(services_.clock.now()); };
     hooks.log = [this](const QString& key, const QString& detail) { log->TLogLS(key, detail); };
     // The program folder is known before the subsystems are made; the state learns it later.
     const QString file = folders_.programFolder() + "/Data/firings.sqlite";

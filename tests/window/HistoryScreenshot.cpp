@@ -9,6 +9,7 @@
 #include "DrivenWindow.h"
 #include "HistoryPage.h"
 #include "HistoryRecorder.h"
+#include "HistoryStore.h"
 
 #include <QApplication>
 #include <QDir>
@@ -92,6 +93,12 @@ int main(int argc, char** argv)
     QApplication::processEvents();
     form.TabHistory->reload();
     form.TabHistory->table->selectAll();
+    HistoryStore store(folder.path() + "/Data/firings.sqlite", "screenshot");
+    store.openForReading();
+    for (const FiringSummary& f : store.list())
+        std::printf("firing %lld: %s, model P %s, peak %.1f, %.0f s, %s\n", f.id, qPrintable(f.figures.startKiln.toString(Qt::ISODate)),
+                    qPrintable(f.facts.modelP), f.figures.peak, f.figures.seconds,
+                    f.figures.heatingRate ? qPrintable(QString::number(*f.figures.heatingRate, 'f', 1)) : "no rate");
     QApplication::processEvents();
     if (!form.grab().save(args[2])) {
         std::fprintf(stderr, "cannot write %s\n", qPrintable(args[2]));
