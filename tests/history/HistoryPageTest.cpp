@@ -8,6 +8,7 @@
 #include "TestServices.h"
 
 #include <QComboBox>
+#include <QLabel>
 #include <QLocale>
 #include <QPushButton>
 #include <QStandardItemModel>
@@ -156,4 +157,40 @@ TEST_F(HistoryTab, ANoteEditedInTheListIsKept)
     page->reload();
     EXPECT_EQ(column(8)[2], "cone 06, shelf cracked");
     EXPECT_TRUE(dialogs.errors.isEmpty()) << dialogs.errors.join("; ").toStdString();
+}
+
+TEST(HistoryTabWear, TheTabPlotsTheKilnsHeatingRatesAndSaysWhenTheyHaveDropped)
+{
+    struct Case {
+        const char* name;
+        double lastRates;  // of the last three firings; the first five heat at 150 °/h
+        bool wearing;
+    };
+    const Case cases[] = {{"a fifth slower", 120, true}, {"as before", 148, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QTemporaryDir dir;
+        const QString path = dir.path() + "/firings.sqlite";
+        {
+            HistoryStore store(path, "wear-writer");
+            QString moved;
+            store.openForWriting(&moved);
+            FiringFacts facts;
+            FiringFigures g;
+            for (int n = 0; n < 9; ++n) {
+                facts.kilnFile = n == 8 ? "Other.ovn" : "Big.ovn";  // another kiln is not compared
+                g.startWall = QDateTime(QDate(2026, 1, 1 + n), QTime(8, 0));
+                g.heatingRate = n < 5 ? 150 : n == 8 ? 10 : c.lastRates;
+                store.update(store.begin(facts, g), g, Outcome::Finished, {});
+            }
+        }
+        FakeTexts texts;
+        FakeDialogs dialogs;
+        HistoryPage page(path, texts, dialogs);
+        page.reload();
+        page.select({1});
+        ASSERT_EQ(page.wearChart->graphCount(), 1);
+        EXPECT_EQ(page.wearChart->graph(0)->data()->size(), 8);
+        EXPECT_EQ(page.wearText->text() == "<HistoryWearing>", c.wearing) << page.wearText->text().toStdString();
+    }
 }
