@@ -116,9 +116,10 @@ void HistoryWriter::perform(Begin& job)
             if (const auto s = store_->summary(interrupted_)) {
                 current_ = interrupted_;
                 before_ = s->figures;
-                // The curve goes on at the time the kiln clock says has passed since the start.
+                // The curve goes on at the time the kiln clock says has passed since the start,
+                // and after its last point whatever that clock did.
                 const double sinceStart = s->figures.startKiln.msecsTo(job.figures.startKiln) / 1000.0;
-                secondsBefore_ = std::max(s->figures.seconds, sinceStart);
+                secondsBefore_ = std::max(s->figures.seconds + 1, sinceStart);
                 store_->reopen(current_);
                 interrupted_ = 0;
                 told_ = false;

@@ -157,3 +157,49 @@ TEST_F(HistoryWindow, AFullDiskIsLoggedOnceAndTheFiringGoesOn)
     ASSERT_EQ(all.size(), 1u);
     EXPECT_NEAR(all[0].figures.seconds, (300 + 5 * 300 + 300) * 2, 10);
 }
+
+// The program dies mid-firing; at the next start the firing is resumed (its record goes on)
+// or declined (its record is Interrupted).
+TEST_F(HistoryWindow, AResumedFiringContinuesItsRecordAndADeclinedOneIsInterrupted)
+{
+    for (const bool resume : {true, false}) {
+        SCOPED_TRACE(resume);
+        QTemporaryDir here;
+        QDir().mkpath(here.path() + "/Prog");
+        open(here.path());
+        form->programFile->Save(here.path() + "/Prog/Resume.prg");
+        cycles(600);
+        ASSERT_EQ(form->state.ProgState, Running);
+        form.reset();  // no close: the program died
+
+        dialogs.yesNoAnswer = resume;
+        form = std::make_unique<TForm1>(app(folder));
+        form->MODEL_P->setText("0.05");
+        restoreWithoutTimers(*form);
+        form->PID_P->setText("5");  // the regulator the firing began with (never saved: no close)
+        form->PID_I->setText("0.005");
+        form->PID_D->setText("50");
+        cycles(600);
+        if (resume) {
+            ASSERT_EQ(form->state.ProgState, Running) << form->log->lines().join("\n").toStdString();
+            form->StopButtonClick();
+            cycles(1);
+        }
+        form->history->flush();
+        const std::vector<FiringSummary> all = firings();
+        ASSERT_EQ(all.size(), 1u);
+        if (!resume) {
+            EXPECT_EQ(all[0].outcome, Outcome::Interrupted);
+            EXPECT_NEAR(all[0].figures.seconds, 600 * 2, 4);
+            continue;
+        }
+        EXPECT_EQ(all[0].outcome, Outcome::Stopped);
+        EXPECT_NEAR(all[0].figures.seconds, 1200 * 2, 10);
+        HistoryStore store(folder + "/Data/firings.sqlite", "resume-curve");
+        store.openForReading();
+        const std::vector<CurvePoint> curve = store.curve(all[0].id);
+        for (std::size_t i = 1; i < curve.size(); ++i)
+            ASSERT_GT(curve[i].seconds, curve[i - 1].seconds) << i;
+        form.reset();
+    }
+}
