@@ -103,8 +103,10 @@ void HistoryPage::build()
     HistoryExport->setObjectName("HistoryExport");
     HistoryDelete = new QPushButton(this);
     HistoryDelete->setObjectName("HistoryDelete");
-    for (QComboBox* box : {programFilter, kilnFilter})
-        box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon), box->setMinimumContentsLength(14);
+    for (QComboBox* box : {programFilter, kilnFilter}) {
+        box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+        box->setMinimumContentsLength(14);
+    }
     top->addWidget(programLabel);
     top->addWidget(programFilter);
     top->addWidget(kilnLabel);
