@@ -97,6 +97,9 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${FORNAXEL_MAINTAINER}")
 set(CPACK_DEBIAN_PACKAGE_SECTION science)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# The firing history needs Qt's SQLite driver, a plugin that dpkg-shlibdeps cannot see; what
+# it finds is added after this.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS libqt6sql6-sqlite)
 # Qt's own dialog texts (buttons, file dialogs) in Russian and German come from there.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS qt6-translations-l10n)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)

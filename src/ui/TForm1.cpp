@@ -1,6 +1,8 @@
 #include "TForm1.h"
 
 #include "ColourScheme.h"
+#include "HistoryPage.h"
+#include "HistoryRecorder.h"
 #include "LayoutHelpers.h"
 #include "Widgets.h"
 
@@ -119,6 +121,7 @@ void TForm1::buildPageControl()
     buildOvenPage();
     buildOptionsPage();
     buildLogPage();
+    buildHistoryPage();
     buildHelpPage();
     buildDebugPage();
 
@@ -127,6 +130,7 @@ void TForm1::buildPageControl()
     PageControl1->addTab(TabOven, "Печь");
     PageControl1->addTab(TabOptions, "Настройка");
     PageControl1->addTab(TabLog, "Лог");
+    PageControl1->addTab(TabHistory, "История");
     PageControl1->addTab(TabHelp, "Справка");
     PageControl1->addTab(TabDebug, "Отладка");
     // The service page is built but never offered.

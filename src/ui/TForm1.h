@@ -62,6 +62,9 @@ class QPushButton;
 class QRadioButton;
 class QSlider;
 class QTabWidget;
+class HistoryPage;
+class HistoryRecorder;
+struct FiringFacts;
 class QTextBrowser;
 class QTimer;
 class QWidget;
@@ -619,6 +622,16 @@ private:
     void createLivePage();
     void startLivePage();
     void runLivePage(const LivePageSettings& chosen);
+
+    // ---- The firing history (TForm1_History.cpp) ----
+public:
+    HistoryPage* TabHistory = nullptr;
+    std::unique_ptr<HistoryRecorder> history;  // outlives the observers' list it is in
+
+private:
+    void buildHistoryPage();
+    void createHistory();
+    FiringFacts firingFacts() const;
 
     // ---- What reports the firing outward (TForm1_Outward.cpp) ----
 public:

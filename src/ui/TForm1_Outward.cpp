@@ -11,6 +11,7 @@ void TForm1::createOutward()
     observers->add(keeper.get());
     createLivePage();
     createMqtt();
+    createHistory();
     log->setListener([this](const QString& key, const QString& text) {
         if (observers)
             observers->reportEvent(reporter->entry(key, text));
