@@ -185,10 +185,10 @@ void BM_CycleWith100PhonesFlatOut(benchmark::State& st) { runCycles(st, true, 0)
 
 BENCHMARK(BM_HandOverAlone)->Iterations(200000)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_HandOverWith100PhonesFlatOut)->Iterations(200000)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_CycleWithoutPage)->Iterations(20000)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_CycleWithPageUnwatched)->Iterations(20000)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_CycleWith100PhonesEvery2s)->Iterations(20000)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_CycleWith100PhonesFlatOut)->Iterations(20000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_CycleWithoutPage)->Iterations(5000)->Repetitions(5)->ReportAggregatesOnly(true)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_CycleWithPageUnwatched)->Iterations(5000)->Repetitions(5)->ReportAggregatesOnly(true)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_CycleWith100PhonesEvery2s)->Iterations(5000)->Repetitions(5)->ReportAggregatesOnly(true)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_CycleWith100PhonesFlatOut)->Iterations(5000)->Repetitions(5)->ReportAggregatesOnly(true)->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char** argv)
 {
