@@ -35,13 +35,7 @@ void lay(const QString& from, const QString& to)
 // Copies, never links: the program may write these.
 void layData(const QString& into)
 {
-    QDirIterator it(kData, QDir::Files, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString from = it.next();
-        const QString to = into + "/" + QDir(kData).relativeFilePath(from);
-        QDir().mkpath(QFileInfo(to).path());
-        ASSERT_TRUE(QFile::copy(from, to)) << to.toStdString();
-    }
+    ASSERT_TRUE(copyFolder(kData, into));
 }
 
 struct Layout {

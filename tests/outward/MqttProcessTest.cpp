@@ -1,5 +1,6 @@
 // The program itself as a process, reporting to a real mosquitto: whichever way it ends, killed
 // or closed in order, the broker holds "offline" for the kiln.
+#include "WaitFor.h"
 #include "MosquittoBroker.h"
 #include "TestFiles.h"
 
@@ -15,27 +16,10 @@ using namespace mqtt_test;
 
 namespace {
 
-bool waitUntil(const std::function<bool()>& done, int ms)
-{
-    QDeadlineTimer deadline(ms);
-    while (!done()) {
-        if (deadline.hasExpired())
-            return false;
-        QThread::msleep(50);
-    }
-    return true;
-}
-
 // A portable program folder: the program, its guardian and the shipped files.
 void layOut(const QString& folder)
 {
-    QDirIterator it(FORNAXEL_DATA_DIR, QDir::Files, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString from = it.next();
-        const QString to = folder + "/" + QDir(FORNAXEL_DATA_DIR).relativeFilePath(from);
-        QDir().mkpath(QFileInfo(to).path());
-        ASSERT_TRUE(QFile::copy(from, to)) << to.toStdString();
-    }
+    ASSERT_TRUE(copyFolder(FORNAXEL_DATA_DIR, folder));
     for (const auto& [from, name] : {std::pair{FORNAXEL_APP, "fornaxel"}, std::pair{FORNAXEL_GUARDIAN, "fornaxel-guardian"}}) {
         ASSERT_TRUE(QFile::copy(from, folder + "/" + name));
         QFile::setPermissions(folder + "/" + name, QFile::permissions(from));
@@ -74,9 +58,9 @@ TEST(MqttProcess, TheBrokerHoldsOfflineHoweverTheProgramEnds)
         program.setProcessEnvironment(env);
         program.start(dir.path() + "/fornaxel", {});
         ASSERT_TRUE(program.waitForStarted(10000));
-        ASSERT_TRUE(waitUntil([&] { return watcher.last(availability) == "online"; }, 60000));
+        ASSERT_TRUE(waitFor([&] { return watcher.last(availability) == "online"; }, 60000));
         ::kill(pid_t(program.processId()), c.signal);
         EXPECT_TRUE(program.waitForFinished(60000));
-        EXPECT_TRUE(waitUntil([&] { return watcher.last(availability) == "offline"; }, 30000));
+        EXPECT_TRUE(waitFor([&] { return watcher.last(availability) == "offline"; }, 30000));
     }
 }

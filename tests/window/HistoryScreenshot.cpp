@@ -4,6 +4,7 @@
 //   xvfb-run -a env QT_QPA_PLATFORM=xcb build/tests/window/history_screenshot
 //     build/Fornaxel docs/screenshots/history.png English -style Fusion   (one line)
 // Arguments: program folder (copied, never changed), picture, language.
+#include "TestFiles.h"
 #include "TForm1.h"
 
 #include "DrivenWindow.h"
@@ -21,19 +22,6 @@
 #include <cstdio>
 
 namespace {
-
-bool copyFolder(const QString& from, const QString& to)
-{
-    QDirIterator it(QDir(from).absolutePath(), QDir::Files | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString file = it.next();
-        const QString target = to + "/" + QDir(QDir(from).absolutePath()).relativeFilePath(file);
-        QDir().mkpath(QFileInfo(target).path());
-        if (!QFile::copy(file, target))
-            return false;
-    }
-    return true;
-}
 
 // The shipped program to its end, then a few hours of cooling.
 void fire(TForm1& form, WindowServices& services)

@@ -4,6 +4,7 @@
 //   xvfb-run -a env QT_QPA_PLATFORM=xcb FORNAXEL_PALETTE=dark build/tests/window/window_screenshot
 //     build/Fornaxel docs/screenshots/work-dark.png English 7200 -style Fusion   (one line)
 // Arguments: program folder (copied, never changed), picture, language, cycles of 2 s.
+#include "TestFiles.h"
 #include "TForm1.h"
 
 #include "DrivenWindow.h"
@@ -14,23 +15,6 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <cstdio>
-
-namespace {
-
-bool copyFolder(const QString& from, const QString& to)
-{
-    QDirIterator it(QDir(from).absolutePath(), QDir::Files | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString file = it.next();
-        const QString target = to + "/" + QDir(QDir(from).absolutePath()).relativeFilePath(file);
-        QDir().mkpath(QFileInfo(target).path());
-        if (!QFile::copy(file, target))
-            return false;
-    }
-    return true;
-}
-
-}  // namespace
 
 int main(int argc, char** argv)
 {
