@@ -129,9 +129,9 @@ void TForm1::buildOptionsPage()
     Scale->setColumns(5);
     Scale->setItemIndex(0);
     left->addWidget(Scale);
-    // Watching the kiln from elsewhere: the broker, then the page.
+    // Watching the kiln from elsewhere: the broker at the foot of one column, the page at the
+    // foot of the other, so that the page scrolls as little as it must.
     left->addWidget(MqttBox = new MqttSettingsBox);
-    left->addWidget(LivePageBox = new LivePageGroup);
     left->addStretch(1);
 
     // ---- Event sounds ----
@@ -159,5 +159,6 @@ void TForm1::buildOptionsPage()
     sound(6, Alarm, "Alarm", "Авария", WAV6, "WAV6", "EXPLODE.WAV", Button28, "Button28");
     ge->setColumnStretch(1, 1);
     right->addWidget(EventSounds);
+    right->addWidget(LivePageBox = new LivePageGroup);
     right->addStretch(1);
 }

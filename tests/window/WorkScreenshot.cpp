@@ -3,7 +3,8 @@
 // so that hours of firing take seconds. Run it under Xvfb, for example:
 //   xvfb-run -a env QT_QPA_PLATFORM=xcb FORNAXEL_PALETTE=dark build/tests/window/window_screenshot
 //     build/Fornaxel docs/screenshots/work-dark.png English 7200 -style Fusion   (one line)
-// Arguments: program folder (copied, never changed), picture, language, cycles of 2 s.
+// Arguments: program folder (copied, never changed), picture, language, cycles of 2 s; the
+// environment's FORNAXEL_SHOT_TAB names another tab to show, e.g. TabOptions.
 #include "TestFiles.h"
 #include "TForm1.h"
 
@@ -50,6 +51,9 @@ int main(int argc, char** argv)
         if (i % 200 == 0)
             QApplication::processEvents();
     }
+    // Another tab than Work, by its object name (TabOptions, TabHistory, ...).
+    if (auto* tab = form.findChild<QWidget*>(qEnvironmentVariable("FORNAXEL_SHOT_TAB")))
+        form.PageControl1->setCurrentWidget(tab);
     QApplication::processEvents();
     if (!form.grab().save(args[2])) {
         std::fprintf(stderr, "cannot write %s\n", qPrintable(args[2]));
