@@ -130,8 +130,9 @@ void TForm1::buildPageControl()
     PageControl1->addTab(TabOven, "Печь");
     PageControl1->addTab(TabOptions, "Настройка");
     PageControl1->addTab(TabLog, "Лог");
-    PageControl1->addTab(TabHistory, "История");
     PageControl1->addTab(TabHelp, "Справка");
+    // After the tabs the settings file numbers, so that a stored tab number keeps its tab.
+    PageControl1->addTab(TabHistory, "История");
     PageControl1->addTab(TabDebug, "Отладка");
     // The service page is built but never offered.
     PageControl1->setTabVisible(PageControl1->indexOf(TabDebug), false);

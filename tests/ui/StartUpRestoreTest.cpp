@@ -174,3 +174,16 @@ TEST_F(StartUpRestore, ThePortButtonKeepsThePortsNameAcrossALanguageSwitch)
         EXPECT_TRUE(form->PortSelect->text().endsWith("/dev/ttyUSB3"));
     }
 }
+
+// A settings file written before a tab was added opens the tab it named.
+TEST_F(StartUpRestore, AStoredTabNumberOpensTheSameTabAsBefore)
+{
+    const std::vector<std::pair<QByteArray, QString>> cases = {
+        {"4", "TabLog"}, {"5", "TabHelp"}, {"6", "TabHistory"}};
+    for (const auto& [number, tab] : cases) {
+        SCOPED_TRACE(number.constData());
+        writeIni("FormVersion=0\r\nPageControl1_TabIndex=" + number + "\r\n");
+        const auto form = start();
+        EXPECT_EQ(form->PageControl1->currentWidget()->objectName(), tab);
+    }
+}

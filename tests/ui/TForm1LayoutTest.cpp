@@ -188,7 +188,7 @@ TEST_F(TForm1Layout, EveryControlExistsUnderItsNameAndKind)
     // Tab sheets: the pages of the two page controls, in order, with their captions.
     const std::vector<std::pair<QWidget*, QString>> outer = {
         {form.TabWork, "Работа"}, {form.TabEditProgram, "Ввод программы"}, {form.TabOven, "Печь"},
-        {form.TabOptions, "Настройка"}, {form.TabLog, "Лог"}, {form.TabHistory, "История"}, {form.TabHelp, "Справка"}, {form.TabDebug, "Отладка"}};
+        {form.TabOptions, "Настройка"}, {form.TabLog, "Лог"}, {form.TabHelp, "Справка"}, {form.TabHistory, "История"}, {form.TabDebug, "Отладка"}};
     ASSERT_EQ(form.PageControl1->count(), int(outer.size()));
     for (int i = 0; i < int(outer.size()); ++i) {
         EXPECT_EQ(form.PageControl1->widget(i), outer[i].first) << i;
