@@ -6,6 +6,8 @@
 //
 // Checked: the restore ends or raises an error with a text; the values it brings into force
 // stay in range (scale, simulator speed, timer intervals, the indicator threshold).
+#include "LivePageSettings.h"
+#include "MqttSettings.h"
 #include "FuzzSupport.h"
 #include "DrivenWindow.h"
 #include "EventLog.h"
@@ -79,6 +81,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
     form.settings.loadFromText(TextCodec::decode(bytes));
+    // A fuzz run opens no server and connects nowhere, whatever the bytes switch on.
+    form.settings.writeBool(LivePageSettings::kSection, "Enabled", false);
+    form.settings.writeBool(MqttSettings::kSection, "Enabled", false);
     bool ended = true;
     try {
         form.FormStorage1RestorePlacement();
