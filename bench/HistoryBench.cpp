@@ -1,6 +1,7 @@
 // The firing history with 1 000 recorded 12-hour firings (a point every 2 s, eight channels):
 // opening the History tab, one firing's curve, two overlaid, the minute's write, and the size
 // of a firing in the file. The history is built once in a temporary folder (about a minute).
+#include "QtBenchmarkMain.h"
 #include "CurveCodec.h"
 #include "CycleReport.h"
 #include "HistoryPage.h"
@@ -221,14 +222,4 @@ BENCHMARK(BM_RecorderCycle)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return runQtBenchmarks(argc, argv); }

@@ -4,6 +4,7 @@
 // blocking sockets; the page answers them from its own thread.
 //   build/bench/fornaxel_bench_livepage
 // The figure that matters is the cycle's CPU time with phones ÷ without the page (goal ≤ 1.05).
+#include "QtBenchmarkMain.h"
 #include "TForm1.h"
 
 #include "DrivenWindow.h"
@@ -190,12 +191,4 @@ BENCHMARK(BM_CycleWithPageUnwatched)->Iterations(5000)->Repetitions(5)->ReportAg
 BENCHMARK(BM_CycleWith100PhonesEvery2s)->Iterations(5000)->Repetitions(5)->ReportAggregatesOnly(true)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_CycleWith100PhonesFlatOut)->Iterations(5000)->Repetitions(5)->ReportAggregatesOnly(true)->Unit(benchmark::kMicrosecond);
 
-int main(int argc, char** argv)
-{
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return runQtBenchmarks(argc, argv); }

@@ -2,6 +2,7 @@
 // address that never answers): reporting must cost the cycle next to nothing (goal: at most
 // 5 % more than off). Then connected to a mosquitto started here, and what the session's thread
 // spends on each state's JSON.
+#include "QtBenchmarkMain.h"
 #include "TForm1.h"
 
 #include "DrivenWindow.h"
@@ -98,12 +99,4 @@ BENCHMARK(BM_CycleMqttBlackHole)->Iterations(5000)->Repetitions(5)->ReportAggreg
 BENCHMARK(BM_CycleMqttConnected)->Iterations(5000)->Repetitions(5)->ReportAggregatesOnly(true)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_StateJson)->Unit(benchmark::kMicrosecond);
 
-int main(int argc, char** argv)
-{
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return runQtBenchmarks(argc, argv); }

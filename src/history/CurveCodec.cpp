@@ -87,7 +87,7 @@ std::vector<CurvePoint> CurveCodec::unpack(const QByteArray& blob)
     in >> format >> count >> channels;
     const qint64 need = 6 + qint64(count) * (4 + 2 + 2 + 1 + 2 + 2 * qint64(channels));
     if (in.status() != QDataStream::Ok || format != kFormat || raw.size() != need)
-        throw std::runtime_error("a stored curve batch is damaged (" + std::to_string(blob.size()) + " bytes)");
+        throw std::runtime_error("a stored curve batch is damaged (" + QByteArray::number(blob.size()).toStdString() + " bytes)");
     std::vector<CurvePoint> points(count);
     for (CurvePoint& p : points)
         p.channels.resize(channels);
