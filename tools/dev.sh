@@ -21,7 +21,7 @@ BUILD_DIR=${BUILD_DIR:-build}
 # Debian package adds.
 BUILD_PACKAGES="build-essential cmake qt6-base-dev qt6-serialport-dev qt6-multimedia-dev
                 libqcustomplot-dev libgif-dev ccache qt6-httpserver-dev
-                qt6-websockets-dev libmosquitto-dev libqt6sql6-sqlite"
+                qt6-websockets-dev libmosquitto-dev libqt6sql6-sqlite libnlopt-dev"
 TEST_PACKAGES="googletest libgtest-dev libbenchmark-dev xvfb xauth locales chromium
                mosquitto mosquitto-clients openssl"
 FUZZ_PACKAGES="clang libclang-rt-14-dev"
