@@ -48,9 +48,9 @@ std::vector<ConsoleCommand> Emulator::commands()
 {
     const auto channelCommand = [this](bool broken) {
         return [this, broken](const QString& argument) {
-            const std::optional<int> channel = wholeIn(argument, 1, KilnModel::kChannels);
+            const std::optional<int> channel = wholeIn(argument, 1, EmulatedKiln::kChannels);
             if (!channel)
-                return failed("no channel " + argument + " (channels " + rangeText(1, KilnModel::kChannels) + ")");
+                return failed("no channel " + argument + " (channels " + rangeText(1, EmulatedKiln::kChannels) + ")");
             controller_.setChannelBroken(*channel, broken);
             return ok();
         };
@@ -152,25 +152,24 @@ QStringList Emulator::stateLines() const
     for (int channel : controller_.brokenChannels())
         broken << QString::number(channel);
     QStringList channels;
-    for (int c = 1; c <= KilnModel::kChannels; ++c)
-        channels << oneDecimal(kiln_.channelTemp(c));
-    return {
+    for (int c = 1; c <= EmulatedKiln::kChannels; ++c)
+        channels << oneDecimal(kiln_->channelTemp(c));
+    QStringList lines = {
         "power " + QString::number(controller_.power()) + " %  output A " + QString::number(controller_.outputA()) +
             "  output B " + QString::number(controller_.outputB()),
         "heater " + (controller_.heaterStuck() ? "stuck, heating at " + QString::number(controller_.heatingPower()) + " %"
                                                : QString("follows the power")),
-        "chamber " + oneDecimal(kiln_.chamberTemp()) + " °C  heater " + oneDecimal(kiln_.heaterTemp()) +
-            " °C  ambient " + oneDecimal(kiln_.ambient()) + " °C",
+        "chamber " + oneDecimal(kiln_->chamberTemp()) + " °C  heater " + oneDecimal(kiln_->heaterTemp()) +
+            " °C  ambient " + oneDecimal(kiln_->ambient()) + " °C",
         "channels " + channels.join(' ') + "  broken " + (broken.isEmpty() ? QString("none") : broken.join(',')),
         "cold junction " + oneDecimal(controller_.coldJunctionTemp()) + " °C  sensor " +
             (controller_.coldJunctionPresent() ? "on" : "off"),
         "mains " + general(controller_.mainsHz()) + " Hz",
         "calibration Z " + oneDecimal(nv.reg(0) / 10.0) + "  K " + oneDecimal(nv.reg(1) / 10.0) + "  ZT " +
             oneDecimal(nv.reg(2) / 10.0) + "  KT " + oneDecimal(nv.reg(3) / 10.0),
-        "model P " + general(kiln_.factors().p) + "  I " + general(kiln_.factors().i) +
-            "  R " + general(kiln_.factors().r) + "  speed " + general(kiln_.speed()),
         "tick " + QString::number(controller_.tickCount()) + (options_.ticks ? "" : " (ticks off)") + "  silent " +
             (silent() ? "yes" : "no") + "  deaf " + (deaf() ? "yes" : "no") +
             "  spoilt replies to come " + QString::number(spoiltReplies_),
     };
+    return lines + kiln_->stateLines();
 }
