@@ -15,6 +15,7 @@
 #include "TrackingMeter.h"
 
 #include <QFile>
+#include <QMap>
 #include <QString>
 #include <QStringList>
 #include <functional>
