@@ -3,7 +3,7 @@
 #include <cmath>
 
 PlanRunner::PlanRunner(const ProgramPlan& plan, double startTemp, double arrival, double allowanceMinutes)
-    : plan_(plan), startTemp_(startTemp), arrival_(arrival), allowance_(allowanceMinutes * 60), setPoint_(startTemp)
+    : plan_(plan), startTemp_(startTemp), arrival_(arrival), allowance_(allowanceMinutes), setPoint_(startTemp)
 {
 }
 
@@ -17,16 +17,16 @@ void PlanRunner::step(double seconds, double kiln)
     ramp_ = false;
     if (!active())
         return;
-    lineTime_ += seconds;
+    // In days and with the executor's own arithmetic, so that a line ends on the same cycle.
+    lineTime_ += seconds / 86400;
     const PlanLine& l = plan_.lines().at(std::size_t(line_ - 1));
-    const double length = l.minutes * 60.0;
+    const double days = l.minutes / 1440.0;
     if (!waiting_) {
         const double from = lineStart();
-        // As the executor does: no clamping, the last step lies slightly past the line's end.
-        setPoint_ = length == 0 ? l.temp : from + lineTime_ / length * (l.temp - from);
-        ramp_ = length > 0 && from != l.temp;
-        // The executor compares in days; a small margin keeps the same cycle despite rounding.
-        if (lineTime_ >= length - 1e-6)
+        // No clamping: the last step of a ramp lies slightly past the line's end.
+        setPoint_ = days == 0 ? l.temp : from + (lineTime_ / days) * (l.temp - from);
+        ramp_ = days > 0 && from != l.temp;
+        if (lineTime_ * 1440 >= l.minutes)
             waiting_ = true;
         return;
     }
@@ -34,7 +34,7 @@ void PlanRunner::step(double seconds, double kiln)
         ++line_;
         lineTime_ = 0;
         waiting_ = false;
-    } else if (lineTime_ > length + allowance_) {
+    } else if (lineTime_ * 1440 > double(l.minutes) + allowance_) {
         brokeOff_ = true;
     }
 }

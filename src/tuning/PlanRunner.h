@@ -24,11 +24,11 @@ private:
     ProgramPlan plan_;
     double startTemp_;
     double arrival_;
-    double allowance_;  // seconds
+    double allowance_;  // minutes
     int line_ = 1;
     bool waiting_ = false;
     bool brokeOff_ = false;
     bool ramp_ = false;
-    double lineTime_ = 0;  // seconds
+    double lineTime_ = 0;  // days
     double setPoint_;
 };
