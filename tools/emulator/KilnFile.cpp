@@ -55,8 +55,8 @@ double numberOf(const IniFile& ini, const QString& key, double low, double high,
         throw Problem("'" + text + "' is no number (key " + key + " in " + path +
                       "; numbers are written with a point, as 2.5)");
     if (value < low || value > high)
-        throw Problem(key + " = " + text + " is out of range in " + path + " (" + Numbers::formatPortable(low) + " to " +
-                      Numbers::formatPortable(high) + ")");
+        throw Problem(key + " = " + text + " is out of range in " + path + " (" + QString::number(low, 'g', 15) + " to " +
+                      QString::number(high, 'g', 15) + ")");
     return value;
 }
 
