@@ -10,7 +10,8 @@
 namespace {
 
 constexpr double kModelAmbient = 25.5;   // the model's room, as the previews and the simulator take it
-constexpr double kMaxStep = 10;          // s: far inside the explicit step's stable range
+constexpr double kMaxStep = 10;          // s
+constexpr double kStableShare = 0.5;
 constexpr double kMinSeconds = 2 * 3600; // shorter firings do not show the losses
 constexpr double kMinSpan = 100;         // °C the kiln must cover
 // Relative uncertainty of a factor above which the record cannot tell it apart.
@@ -21,7 +22,7 @@ constexpr double kCorrelatedSamples = 150;
 
 // Bounds of the searched factors (log space) and of node 1's start above the chamber.
 constexpr double kMinI = 1e-7, kMaxI = 1e-2;
-constexpr double kMinR = 1e-5, kMaxR = 5e-2;
+constexpr double kMinR = 1e-5, kMaxR = 0.3;
 constexpr double kMinP = 1e-6, kMaxP = 1;
 
 bool isFiniteNumber(double x) { return std::isfinite(x); }
@@ -64,7 +65,9 @@ std::vector<double> run(const std::vector<FitSample>& samples, int from, double 
     for (std::size_t k = std::size_t(from) + 1; k < samples.size(); ++k) {
         const FitSample& prev = samples[k - 1];
         const double gap = samples[k].seconds - prev.seconds;
-        const int steps = std::max(1, int(std::ceil(gap / kMaxStep)));
+        // The explicit step stays stable while dt·(i + 2r) stays well below 2.
+        const double longest = std::min(kMaxStep, kStableShare / (i + 2 * r));
+        const int steps = std::max(1, int(std::ceil(gap / longest)));
         const double dt = gap / steps;
         const double ambient = room * ambientOf(prev);
         for (int s = 0; s < steps && gap > 0; ++s)
@@ -268,6 +271,16 @@ std::array<double, 3> relativeUncertainty(const std::vector<FitSample>& samples,
     return u;
 }
 
+// The gain and the losses must be pinned. The exchange must be too, unless it is so fast
+// (node 2 follows node 1 within a minute or so) that the record cannot see it, and neither
+// does a regulator: then any fast value serves.
+constexpr double kFastExchange = 1.0 / 60;  // 1/s
+
+bool pinned(const ModelFactors& f, const std::array<double, 3>& u)
+{
+    return u[0] <= kMaxUncertainty && u[1] <= kMaxUncertainty && (u[2] <= kMaxUncertainty || f.r >= kFastExchange);
+}
+
 struct Coverage {
     double seconds = 0, low = 0, high = 0;
 };
@@ -339,7 +352,7 @@ FitResult FitKiln(const std::vector<FitSample>& samples, const ModelFactors& sta
     result.fitted = predicted;
     result.rms = error.rms;
     result.worst = error.worst;
-    if (*std::max_element(u.begin(), u.end()) > kMaxUncertainty) {
+    if (!pinned(fitted, u)) {
         result.verdict = FitResult::Verdict::TooFlat;
         return result;
     }
