@@ -11,7 +11,9 @@ namespace {
 
 constexpr double kModelAmbient = 25.5;   // the model's room, as the previews and the simulator take it
 constexpr double kMaxStep = 10;          // s
-constexpr double kStableShare = 0.5;
+constexpr double kMinStep = 0.01;        // s
+constexpr double kStableShare = 0.5;     // of the explicit step's stable length
+constexpr double kMaxGap = 86400;        // s between two cycles: longer is no one firing
 constexpr double kMinSeconds = 2 * 3600; // shorter firings do not show the losses
 constexpr double kMinSpan = 100;         // °C the kiln must cover
 // Relative uncertainty of a factor above which the record cannot tell it apart.
@@ -34,14 +36,16 @@ double ambientOf(const FitSample& s)
 
 bool validReading(const FitSample& s) { return s.kiln && isFiniteNumber(*s.kiln); }
 
-// A record the model can be run on: time that never goes back, power that is a percentage.
+// A record the model can be run on: time that never goes back nor jumps by days, power that
+// is a percentage.
 bool wellFormed(const std::vector<FitSample>& samples)
 {
-    double last = -std::numeric_limits<double>::infinity();
-    for (const FitSample& s : samples) {
-        if (!isFiniteNumber(s.seconds) || s.seconds < last || !isFiniteNumber(s.power) || s.power < 0 || s.power > 100)
+    for (std::size_t k = 0; k < samples.size(); ++k) {
+        const FitSample& s = samples[k];
+        if (!isFiniteNumber(s.seconds) || !isFiniteNumber(s.power) || s.power < 0 || s.power > 100)
             return false;
-        last = s.seconds;
+        if (k > 0 && !(s.seconds - samples[k - 1].seconds >= 0 && s.seconds - samples[k - 1].seconds <= kMaxGap))
+            return false;
     }
     return true;
 }
@@ -55,8 +59,9 @@ int firstValid(const std::vector<FitSample>& samples)
 }
 
 // The model run over the record from sample `from` on, with node 2 starting at `chamber0` and
-// node 1 at `heater0`; `gain` scales the power, `room` the ambient (0 or 1), so that the
-// runs can be superposed: the model is linear in its start, its power and its ambient.
+// node 1 at `heater0`, each cycle's power held until the next; `room` (0 or 1) scales the
+// ambient, so that runs can be superposed: the model is linear in its start, its power gain
+// and its ambient.
 std::vector<double> run(const std::vector<FitSample>& samples, int from, double p, double i, double r,
                         double heater0, double chamber0, double room)
 {
@@ -66,7 +71,8 @@ std::vector<double> run(const std::vector<FitSample>& samples, int from, double 
         const FitSample& prev = samples[k - 1];
         const double gap = samples[k].seconds - prev.seconds;
         // The explicit step stays stable while dt·(i + 2r) stays well below 2.
-        const double longest = std::min(kMaxStep, kStableShare / (i + 2 * r));
+        // Factors from a field can be anything: a floor keeps an absurd exchange finite.
+        const double longest = std::clamp(kStableShare / (i + 2 * r), kMinStep, kMaxStep);
         const int steps = std::max(1, int(std::ceil(gap / longest)));
         const double dt = gap / steps;
         const double ambient = room * ambientOf(prev);
@@ -111,7 +117,8 @@ struct Problem {
         Projection pr;
         const double det = suu * shh - suh * suh;
         if (!(std::fabs(det) > 0) || !isFiniteNumber(det)) {
-            pr.p = shh > 0 ? 0 : (suu > 0 ? suy / suu : 0);
+            // Node 1's start cannot be told from the gain: keep it at the chamber's.
+            pr.p = suu > 0 ? suy / suu : 0;
             pr.heaterStart = 0;
         } else {
             pr.p = (suy * shh - shy * suh) / det;
@@ -308,26 +315,42 @@ Coverage coverageOf(const std::vector<FitSample>& samples)
 
 }  // namespace
 
-FitResult FitKiln(const std::vector<FitSample>& samples, const ModelFactors& start)
+namespace {
+
+// A record that gives no factors keeps the starting ones; its curve is theirs, so that what
+// is shown matches what is kept.
+FitResult keepStart(const std::vector<FitSample>& samples, const ModelFactors& start, FitResult::Verdict verdict)
 {
     FitResult result;
+    result.verdict = verdict;
     result.before = start;
     result.after = start;
-    result.fitted.assign(samples.size(), std::numeric_limits<double>::quiet_NaN());
+    const int from = firstValid(samples);
+    result.heaterStart = from >= 0 ? *samples[std::size_t(from)].kiln : kModelAmbient;
+    result.fitted = PredictKiln(samples, start, result.heaterStart);
+    const FitError error = CompareToRecord(samples, result.fitted);
+    result.rms = error.rms;
+    result.worst = error.worst;
+    return result;
+}
+
+}  // namespace
+
+FitResult FitKiln(const std::vector<FitSample>& samples, const ModelFactors& start)
+{
+    using Verdict = FitResult::Verdict;
     const int from = firstValid(samples);
     if (from < 0 || !wellFormed(samples)) {
-        result.verdict = FitResult::Verdict::NoData;
-        return result;
+        FitResult none;
+        none.before = none.after = start;
+        none.fitted.assign(samples.size(), std::numeric_limits<double>::quiet_NaN());
+        return none;
     }
     const Coverage coverage = coverageOf(samples);
-    if (coverage.seconds < kMinSeconds) {
-        result.verdict = FitResult::Verdict::TooShort;
-        return result;
-    }
-    if (coverage.high - coverage.low < kMinSpan) {
-        result.verdict = FitResult::Verdict::TooFlat;
-        return result;
-    }
+    if (coverage.seconds < kMinSeconds)
+        return keepStart(samples, start, Verdict::TooShort);
+    if (coverage.high - coverage.low < kMinSpan)
+        return keepStart(samples, start, Verdict::TooFlat);
 
     const double chamber0 = *samples[std::size_t(from)].kiln;
     Problem problem{samples, from, chamber0};
@@ -338,27 +361,25 @@ FitResult FitKiln(const std::vector<FitSample>& samples, const ModelFactors& sta
             best = p;
     }
     best = physicalOf(best, problem);
-    result.evaluations = problem.evaluations;
     const Projection pr = problem.project(std::exp(best.logI), std::exp(best.logR));
-    ModelFactors fitted{pr.p, std::exp(best.logI), std::exp(best.logR)};
-    if (!isFiniteNumber(pr.sse) || !fitted.usable() || !isFiniteNumber(pr.heaterStart)) {
-        result.verdict = FitResult::Verdict::Failed;
-        return result;
+    const ModelFactors fitted{pr.p, std::exp(best.logI), std::exp(best.logR)};
+    FitResult result;
+    if (!isFiniteNumber(pr.sse) || !fitted.usable() || !isFiniteNumber(pr.heaterStart))
+        result = keepStart(samples, start, Verdict::Failed);
+    else if (!pinned(fitted, relativeUncertainty(samples, from, fitted, pr.heaterStart, chamber0,
+                                                 CompareToRecord(samples, PredictKiln(samples, fitted, pr.heaterStart)).rms)))
+        result = keepStart(samples, start, Verdict::TooFlat);
+    else {
+        result.verdict = Verdict::Fitted;
+        result.before = start;
+        result.after = fitted;
+        result.heaterStart = pr.heaterStart;
+        result.fitted = PredictKiln(samples, fitted, pr.heaterStart);
+        const FitError error = CompareToRecord(samples, result.fitted);
+        result.rms = error.rms;
+        result.worst = error.worst;
     }
-    const std::vector<double> predicted = PredictKiln(samples, fitted, pr.heaterStart);
-    const FitError error = CompareToRecord(samples, predicted);
-    const std::array<double, 3> u =
-        relativeUncertainty(samples, from, fitted, pr.heaterStart, chamber0, error.rms);
-    result.fitted = predicted;
-    result.rms = error.rms;
-    result.worst = error.worst;
-    if (!pinned(fitted, u)) {
-        result.verdict = FitResult::Verdict::TooFlat;
-        return result;
-    }
-    result.after = fitted;
-    result.heaterStart = pr.heaterStart;
-    result.verdict = FitResult::Verdict::Fitted;
+    result.evaluations = problem.evaluations;
     return result;
 }
 
