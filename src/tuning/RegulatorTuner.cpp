@@ -26,10 +26,10 @@ constexpr int kConversions = 10;
 
 // Scores of a run: the worst ramp error counts in full, the typical one and a power that
 // swings from cycle to cycle less; overshoot in a hold is what a glaze suffers from, so
-// anything above a degree and a half weighs heavily.
-constexpr double kOvershootAllowed = 1.5;
+// anything above two degrees weighs heavily.
+constexpr double kOvershootAllowed = 2;
 constexpr double kOvershootWeight = 10;
-constexpr double kSwingWeight = 0.02;
+constexpr double kSwingWeight = 0.03;
 constexpr double kMeanRampWeight = 0.3;
 
 // The search runs over the gain, the integral time PID_P / PID_I and the derivative time
@@ -81,10 +81,10 @@ struct RunOptions {
     double sensorLag = 0;  // s; 0: the reading is the chamber node
 };
 
-// The model as fitted, and with a reading that lags it by two minutes: a fitted model shows
+// The model as fitted, and with a reading that lags it by a minute: a fitted model shows
 // little of the lag between the elements, the chamber and a thermocouple in its sheath,
 // which is what a firm setting trips over.
-constexpr double kSensorLag = 120;  // s
+constexpr double kSensorLag = 60;  // s
 
 const std::array<RunOptions, 2> kVariants = {RunOptions{true, 0}, RunOptions{true, kSensorLag}};
 
