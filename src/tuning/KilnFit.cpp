@@ -1,5 +1,7 @@
 #include "KilnFit.h"
 
+#include "Simulator.h"
+
 #include <nlopt.h>
 
 #include <algorithm>
@@ -9,7 +11,7 @@
 
 namespace {
 
-constexpr double kModelAmbient = 25.5;   // the model's room, as the previews and the simulator take it
+constexpr double kModelAmbient = Simulator::kStartTemp;  // the model's room, as the simulator and the previews take it
 constexpr double kMaxStep = 10;          // s
 constexpr double kMinStep = 0.01;        // s
 constexpr double kStableShare = 0.5;     // of the explicit step's stable length

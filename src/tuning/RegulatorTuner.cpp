@@ -1,6 +1,7 @@
 #include "RegulatorTuner.h"
 
 #include "Pid.h"
+#include "Simulator.h"
 #include "PlanRunner.h"
 #include "TrackingMeter.h"
 
@@ -16,7 +17,7 @@
 namespace {
 
 constexpr double kCycle = 2;            // s, as the control cycle
-constexpr double kModelAmbient = 25.5;  // the model's room
+constexpr double kModelAmbient = Simulator::kStartTemp;  // the model's room, as the simulator and the previews take it
 constexpr double kMaxDays = 10;         // longest run, as the regulator preview
 
 // A controller's reading: ten conversions of a count of about this many degrees, each with
