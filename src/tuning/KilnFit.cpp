@@ -24,9 +24,12 @@ constexpr double kMaxUncertainty = 0.10;
 // exactly last for minutes, so the uncertainty counts one sample in this many.
 constexpr double kCorrelatedSamples = 150;
 
-// Bounds of the searched factors (log space) and of node 1's start above the chamber.
+// Bounds of the searched factors (log space) and of node 1's start above the chamber. The
+// program steps the model it is given by up to 10 s at a time (the stuck-heater watch) and 5 s
+// (the reach forecast), explicitly: with i + 2r above 0.2/s such a step swings and grows instead
+// of settling. An exchange of 0.05/s (a 20-s lag) is already as good as none on a firing.
 constexpr double kMinI = 1e-7, kMaxI = 1e-2;
-constexpr double kMinR = 1e-5, kMaxR = 0.3;
+constexpr double kMinR = 1e-5, kMaxR = 0.05;
 constexpr double kMinP = 1e-6, kMaxP = 1;
 
 bool isFiniteNumber(double x) { return std::isfinite(x); }
