@@ -36,7 +36,7 @@ QByteArray registerReply(int reg, const QByteArray& body)
 
 }  // namespace
 
-ControllerState::ControllerState(const KilnModel& kiln, NvMemory& nv, Random& random)
+ControllerState::ControllerState(const EmulatedKiln& kiln, NvMemory& nv, Random& random)
     : kiln_(kiln), nv_(nv), random_(random)
 {
 }

@@ -1,5 +1,5 @@
 #pragma once
-#include "KilnModel.h"
+#include "EmulatedKiln.h"
 #include "Memory.h"
 
 #include <QByteArray>
@@ -18,7 +18,7 @@ public:
     // Status of the reply to a read of a register this controller does not have.
     static constexpr char kStatusUnknownRegister = 2;
 
-    ControllerState(const KilnModel& kiln, NvMemory& nv, Random& random);
+    ControllerState(const EmulatedKiln& kiln, NvMemory& nv, Random& random);
 
     // The reply to a request; none for writes, for requests to another address and for
     // requests this controller does not understand.
@@ -60,7 +60,7 @@ private:
     int mainsCounter() const;
     int secondMainsCounter() const;
 
-    const KilnModel& kiln_;
+    const EmulatedKiln& kiln_;
     NvMemory& nv_;
     Random& random_;
     Memory ram_{kRamSize, '\0'};

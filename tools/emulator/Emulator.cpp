@@ -10,13 +10,13 @@
 #include <chrono>
 #include <QFileInfo>
 
-Emulator::Emulator(const EmulatorOptions& options, const KilnFactors& factors, Random& random, QObject* parent)
+Emulator::Emulator(const EmulatorOptions& options, std::unique_ptr<EmulatedKiln> kiln, Random& random, QObject* parent)
     : QObject(parent),
       options_(options),
       random_(random),
-      kiln_(factors, options.speed),
+      kiln_(std::move(kiln)),
       nv_(options.statePath, DefaultCalibration()),
-      controller_(kiln_, nv_, random),
+      controller_(*kiln_, nv_, random),
       pacer_(options.paced, [this](const QByteArray& bytes) { port_.write(bytes); }),
       inbound_(options.paced, [this](const QByteArray& bytes) { receive(bytes); })
 {
@@ -122,7 +122,7 @@ void Emulator::sendTick()
 void Emulator::stepKiln()
 {
     const double seconds = sinceModelStep_.restart() / 1000.0;
-    kiln_.advance(seconds, controller_.heatingPower());
+    kiln_->advance(seconds, controller_.heatingPower());
 }
 
 bool Emulator::silent() const { return !silentUntil_.hasExpired(); }
@@ -157,5 +157,5 @@ void Emulator::printStatus() const
 {
     PrintLine("power " + QString::number(controller_.power()) + " %  A " + QString::number(controller_.outputA()) +
               "  B " + QString::number(controller_.outputB()) + "  chamber " +
-              QString::number(kiln_.chamberTemp(), 'f', 1) + " °C" + (controller_.heaterStuck() ? "  heater stuck" : ""));
+              QString::number(kiln_->chamberTemp(), 'f', 1) + " °C" + (controller_.heaterStuck() ? "  heater stuck" : ""));
 }

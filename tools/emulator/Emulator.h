@@ -1,7 +1,7 @@
 #pragma once
 #include "CommandConsole.h"
 #include "ControllerState.h"
-#include "KilnModel.h"
+#include "EmulatedKiln.h"
 #include "Memory.h"
 #include "Pacer.h"
 #include "PtyPort.h"
@@ -10,6 +10,8 @@
 #include <QElapsedTimer>
 #include <QObject>
 #include <QTimer>
+#include <functional>
+#include <memory>
 #include <vector>
 
 class Random;
@@ -21,7 +23,6 @@ struct EmulatorOptions {
     bool quiet = false;
     bool traceWrites = false;  // print each heater power write with the monotonic time it came in
     bool ticks = true;  // a tick every second, unasked; without them it speaks only when asked
-    double speed = 1;   // the kiln model's time runs this much faster than real time
 };
 
 // The emulated kiln controller on its pseudo-terminal: takes frames off the line, lets the
@@ -35,7 +36,8 @@ public:
     // Status byte of the replies spoilt by the status command.
     static constexpr char kStatusFault = 1;
 
-    Emulator(const EmulatorOptions& options, const KilnFactors& factors, Random& random, QObject* parent = nullptr);
+    Emulator(const EmulatorOptions& options, std::unique_ptr<EmulatedKiln> kiln, Random& random,
+             QObject* parent = nullptr);
     ~Emulator() override;
 
     // Opens the line, prints its device path and sends the power-up notice. Empty on
@@ -57,11 +59,12 @@ private:
     void vanish(double seconds);
     void comeBack();
     QStringList stateLines() const;
+    void setKilnFault(const std::function<void(KilnFaults&)>& change);
     QString makeLink();
 
     EmulatorOptions options_;
     Random& random_;
-    KilnModel kiln_;
+    std::unique_ptr<EmulatedKiln> kiln_;
     NvMemory nv_;
     ControllerState controller_;
     PtyPort port_;

@@ -48,9 +48,9 @@ std::vector<ConsoleCommand> Emulator::commands()
 {
     const auto channelCommand = [this](bool broken) {
         return [this, broken](const QString& argument) {
-            const std::optional<int> channel = wholeIn(argument, 1, KilnModel::kChannels);
+            const std::optional<int> channel = wholeIn(argument, 1, EmulatedKiln::kChannels);
             if (!channel)
-                return failed("no channel " + argument + " (channels " + rangeText(1, KilnModel::kChannels) + ")");
+                return failed("no channel " + argument + " (channels " + rangeText(1, EmulatedKiln::kChannels) + ")");
             controller_.setChannelBroken(*channel, broken);
             return ok();
         };
@@ -84,6 +84,29 @@ std::vector<ConsoleCommand> Emulator::commands()
         {"unstick", "", "the heater follows the power received again",
          [this](const QString&) {
              controller_.setHeaterStuck(false);
+             return ok();
+         }},
+        {"element", "N", "the elements give N % less power, as a failing element (0 repairs)",
+         [this](const QString& argument) {
+             const std::optional<double> percent = decimalIn(argument, 0, 100);
+             if (!percent)
+                 return failed("'" + argument + "' is no share of the power lost (0..100 %)");
+             setKilnFault([&](KilnFaults& f) { f.elementLossPercent = *percent; });
+             return ok();
+         }},
+        {"lid", "", "opens the lid (or a bung): the kiln loses clearly more heat",
+         [this](const QString&) {
+             setKilnFault([](KilnFaults& f) { f.lidOpen = true; });
+             return ok();
+         }},
+        {"lid open", "", "opens the lid, as plain lid does",
+         [this](const QString&) {
+             setKilnFault([](KilnFaults& f) { f.lidOpen = true; });
+             return ok();
+         }},
+        {"lid closed", "", "closes the lid again",
+         [this](const QString&) {
+             setKilnFault([](KilnFaults& f) { f.lidOpen = false; });
              return ok();
          }},
         {"silent", "S", "no replies and no ticks for S seconds; requests are still acted on",
@@ -135,7 +158,7 @@ std::vector<ConsoleCommand> Emulator::commands()
              sendFrame(ControllerState::powerUpNotice());
              return ok();
          }},
-        {"state", "", "shows power, outputs, temperatures, sensors, mains and calibration",
+        {"state", "", "shows power, outputs, temperatures, sensors, mains, calibration and the kiln",
          [this](const QString&) { return ok(stateLines()); }},
         {"quit", "", "ends the emulator",
          [](const QString&) {
@@ -145,6 +168,13 @@ std::vector<ConsoleCommand> Emulator::commands()
     };
 }
 
+void Emulator::setKilnFault(const std::function<void(KilnFaults&)>& change)
+{
+    KilnFaults f = kiln_->faults();
+    change(f);
+    kiln_->setFaults(f);
+}
+
 QStringList Emulator::stateLines() const
 {
     const NvMemory& nv = controller_.nv();
@@ -152,25 +182,24 @@ QStringList Emulator::stateLines() const
     for (int channel : controller_.brokenChannels())
         broken << QString::number(channel);
     QStringList channels;
-    for (int c = 1; c <= KilnModel::kChannels; ++c)
-        channels << oneDecimal(kiln_.channelTemp(c));
-    return {
+    for (int c = 1; c <= EmulatedKiln::kChannels; ++c)
+        channels << oneDecimal(kiln_->channelTemp(c));
+    QStringList lines = {
         "power " + QString::number(controller_.power()) + " %  output A " + QString::number(controller_.outputA()) +
             "  output B " + QString::number(controller_.outputB()),
         "heater " + (controller_.heaterStuck() ? "stuck, heating at " + QString::number(controller_.heatingPower()) + " %"
                                                : QString("follows the power")),
-        "chamber " + oneDecimal(kiln_.chamberTemp()) + " °C  heater " + oneDecimal(kiln_.heaterTemp()) +
-            " °C  ambient " + oneDecimal(kiln_.ambient()) + " °C",
+        "chamber " + oneDecimal(kiln_->chamberTemp()) + " °C  heater " + oneDecimal(kiln_->heaterTemp()) +
+            " °C  ambient " + oneDecimal(kiln_->ambient()) + " °C",
         "channels " + channels.join(' ') + "  broken " + (broken.isEmpty() ? QString("none") : broken.join(',')),
         "cold junction " + oneDecimal(controller_.coldJunctionTemp()) + " °C  sensor " +
             (controller_.coldJunctionPresent() ? "on" : "off"),
         "mains " + general(controller_.mainsHz()) + " Hz",
         "calibration Z " + oneDecimal(nv.reg(0) / 10.0) + "  K " + oneDecimal(nv.reg(1) / 10.0) + "  ZT " +
             oneDecimal(nv.reg(2) / 10.0) + "  KT " + oneDecimal(nv.reg(3) / 10.0),
-        "model P " + general(kiln_.factors().p) + "  I " + general(kiln_.factors().i) +
-            "  R " + general(kiln_.factors().r) + "  speed " + general(kiln_.speed()),
         "tick " + QString::number(controller_.tickCount()) + (options_.ticks ? "" : " (ticks off)") + "  silent " +
             (silent() ? "yes" : "no") + "  deaf " + (deaf() ? "yes" : "no") +
             "  spoilt replies to come " + QString::number(spoiltReplies_),
     };
+    return lines + kiln_->stateLines();
 }

@@ -1,5 +1,5 @@
 #pragma once
-#include "KilnModel.h"
+#include "TwoNodeKiln.h"
 
 #include <QString>
 

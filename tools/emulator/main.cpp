@@ -46,6 +46,8 @@ int fail(const QString& text, int code)
 struct CommandLine {
     EmulatorOptions options;
     QString ovenPath;
+    QString kilnPath;
+    double speed = 1;  // the kiln's time runs this much faster than real time
 };
 
 std::optional<CommandLine> parse(QCoreApplication& app, QString& error)
@@ -57,14 +59,15 @@ std::optional<CommandLine> parse(QCoreApplication& app, QString& error)
     parser.addHelpOption();
     const QCommandLineOption link("link", "Also reach the device through a symbolic link at <path>.", "path");
     const QCommandLineOption state("state", "Keep the NV memory in <file> (default: beside the executable).", "file");
-    const QCommandLineOption oven("oven", "Take the kiln's model factors from an oven file.", "file.ovn");
+    const QCommandLineOption oven("oven", "Heat the program's two-node model with an oven file's factors.", "file.ovn");
+    const QCommandLineOption kiln("kiln", "Heat the kiln a kiln file describes (default: the shipped kiln).", "file.kiln");
     const QCommandLineOption noPacing("no-pacing", "Write replies at once instead of at 9600 baud.");
     const QCommandLineOption quiet("quiet", "No status line every few seconds.");
     const QCommandLineOption traceWrites("trace-writes",
                                          "Print every heater power write with the monotonic time it arrived.");
     const QCommandLineOption noTicks("no-ticks", "Send no tick every second: speak only when asked.");
     const QCommandLineOption speed("speed", "Run the kiln model <factor> times faster than real time.", "factor", "1");
-    parser.addOptions({link, state, oven, noPacing, quiet, traceWrites, noTicks, speed});
+    parser.addOptions({link, state, oven, kiln, noPacing, quiet, traceWrites, noTicks, speed});
     parser.process(app);
 
     CommandLine c;
@@ -76,13 +79,29 @@ std::optional<CommandLine> parse(QCoreApplication& app, QString& error)
     c.options.traceWrites = parser.isSet(traceWrites);
     c.options.ticks = !parser.isSet(noTicks);
     c.ovenPath = parser.value(oven);
+    c.kilnPath = parser.value(kiln);
+    if (parser.isSet(oven) && parser.isSet(kiln)) {
+        error = "--kiln and --oven each choose the kiln: give one of them";
+        return std::nullopt;
+    }
     QString speedText = parser.value(speed);
     speedText.replace(',', LocaleFacts::current().decimalSeparator).replace('.', LocaleFacts::current().decimalSeparator);
-    if (!Numbers::parseDecimal(speedText, c.options.speed) || !(c.options.speed > 0) || c.options.speed > 10000) {
+    if (!Numbers::parseDecimal(speedText, c.speed) || !(c.speed > 0) || c.speed > 10000) {
         error = "'" + parser.value(speed) + "' is no speed factor (above 0, at most 10000)";
         return std::nullopt;
     }
     return c;
+}
+
+std::unique_ptr<EmulatedKiln> makeKiln(const CommandLine& c)
+{
+    if (!c.kilnPath.isEmpty())
+        return LoadKilnFile(c.kilnPath, c.speed);
+    if (!c.ovenPath.isEmpty()) {
+        const KilnFactors f = ReadOvenFactors(c.ovenPath);
+        return MakeTwoNodeKiln(f.p, f.i, f.r, c.speed);
+    }
+    return MakeShippedKiln(c.speed);
 }
 
 }  // namespace
@@ -95,16 +114,15 @@ int main(int argc, char** argv)
     const std::optional<CommandLine> commandLine = parse(app, error);
     if (!commandLine)
         return fail(error, 2);
-    KilnFactors factors;
+    std::unique_ptr<EmulatedKiln> kiln;
     try {
-        if (!commandLine->ovenPath.isEmpty())
-            factors = ReadOvenFactors(commandLine->ovenPath);
+        kiln = makeKiln(*commandLine);
     } catch (const std::exception& e) {
         return fail(QString::fromUtf8(e.what()), 2);
     }
 
     SystemRandom random;
-    Emulator emulator(commandLine->options, factors, random);
+    Emulator emulator(commandLine->options, std::move(kiln), random);
     if (const QString startError = emulator.start(); !startError.isEmpty())
         return fail(startError, 1);
     CommandConsole console(emulator.commands());

@@ -1,0 +1,236 @@
+#include "RegulatorTuner.h"
+
+#include "Pid.h"
+#include "PlanRunner.h"
+#include "TrackingMeter.h"
+
+#include <nlopt.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+
+namespace {
+
+constexpr double kCycle = 2;            // s, as the control cycle
+constexpr double kModelAmbient = 25.5;  // the model's room
+constexpr double kMaxDays = 10;         // longest run, as the regulator preview
+
+// The kiln the tuning is judged on differs from its model: the reading is noisy and
+// quantised, and a real thermocouple lags the chamber. A setting is scored on the model as
+// it is and on one whose reading lags by this much, and must do well on both.
+constexpr double kSensorLag = 60;   // s
+constexpr double kReadingNoise = 0.3;  // °C, either way
+
+// Scores of a run: the worst ramp error counts in full, the typical one and a power that
+// swings from cycle to cycle less; overshoot in a hold is what a glaze suffers from, so
+// anything above a degree and a half weighs heavily.
+constexpr double kOvershootAllowed = 2;
+constexpr double kOvershootWeight = 10;
+constexpr double kSwingWeight = 0.1;
+constexpr double kMeanRampWeight = 0.3;
+
+// Searched ranges, log space.
+constexpr std::array<double, 3> kLower = {0.05, 1e-6, 0.1};
+constexpr std::array<double, 3> kUpper = {200, 0.5, 20000};
+
+// A small deterministic generator, so that one setting always scores the same.
+class Noise {
+public:
+    double next()
+    {
+        state_ = state_ * 6364136223846793005ULL + 1442695040888963407ULL;
+        return (double(state_ >> 11) / double(1ULL << 53) * 2 - 1) * kReadingNoise;
+    }
+
+private:
+    std::uint64_t state_ = 0x2545F4914F6CDD1DULL;
+};
+
+struct RunScore {
+    TrackingFigures figures;
+    double meanRampError = 0;
+};
+
+struct RunOptions {
+    bool noisy = false;
+    double sensorLag = 0;  // s; 0: the reading is the chamber node
+};
+
+RunScore runOnModel(const ModelFactors& model, const PidFactors& pid, const ProgramPlan& plan,
+                    const RunOptions& options, TrackedRun* curves)
+{
+    double t1 = plan.startTemp(), t2 = plan.startTemp(), sensor = plan.startTemp();
+    PidState st;
+    PidReset(st);
+    PlanRunner runner(plan, plan.startTemp());
+    TrackingMeter meter;
+    Noise noise;
+    double rampSum = 0;
+    long long rampCycles = 0;
+    const long long maxCycles = (long long)(kMaxDays * 86400 / kCycle);
+    const double lagShare = options.sensorLag > 0 ? 1 - std::exp(-kCycle / options.sensorLag) : 1;
+    for (long long n = 0; n < maxCycles && runner.active(); ++n) {
+        const double reading = sensor + (options.noisy ? noise.next() : 0);
+        runner.step(kCycle, reading);
+        if (!runner.active())
+            break;
+        PidStep(pid.corr, st, reading, runner.setPoint(), pid.p, pid.i, pid.d, kCycle);
+        meter.add(runner.setPoint(), reading, st.Power, runner.ramp());
+        if (runner.ramp()) {
+            rampSum += std::fabs(runner.setPoint() - reading);
+            ++rampCycles;
+        }
+        if (curves) {
+            curves->kiln.push_back(reading);
+            curves->setPoint.push_back(runner.setPoint());
+            curves->power.push_back(st.Power);
+        }
+        ModelStep(t1, t2, kModelAmbient, model.r, model.i, model.p, kCycle, st.Power);
+        sensor += (t2 - sensor) * lagShare;
+    }
+    RunScore s;
+    s.figures = meter.figures();
+    s.meanRampError = rampCycles > 0 ? rampSum / double(rampCycles) : 0;
+    return s;
+}
+
+double scoreOf(const RunScore& s)
+{
+    const TrackingFigures& f = s.figures;
+    return f.worstRampError + kMeanRampWeight * s.meanRampError +
+           kOvershootWeight * std::max(0.0, f.worstOvershoot - kOvershootAllowed) + kSwingWeight * f.powerSwing;
+}
+
+struct Evaluated {
+    PidFactors pid;
+    double score = std::numeric_limits<double>::infinity();
+    TrackingFigures figures;  // of the nominal model, noise-free
+};
+
+class Search {
+public:
+    Search(const ModelFactors& model, const ProgramPlan& plan, const std::function<bool(double)>& progress, int budget)
+        : model_(model), plan_(plan), progress_(progress), budget_(budget)
+    {
+    }
+
+    Evaluated evaluate(const PidFactors& pid)
+    {
+        ++evaluations_;
+        Evaluated e;
+        e.pid = pid;
+        const RunScore plain = runOnModel(model_, pid, plan_, {true, 0}, nullptr);
+        const RunScore lagging = runOnModel(model_, pid, plan_, {true, kSensorLag}, nullptr);
+        e.score = std::max(scoreOf(plain), scoreOf(lagging));
+        e.figures = plain.figures;
+        if (e.score < best_.score)
+            best_ = e;
+        if (progress_ && !progress_(std::min(1.0, double(evaluations_) / budget_)))
+            cancelled_ = true;
+        return e;
+    }
+
+    // Subplex: derivative-free and tolerant of the steps a whole-percent power and the
+    // executor's line changes put into the score.
+    void searchFrom(const PidFactors& start, int maxEvaluations)
+    {
+        if (cancelled_)
+            return;
+        corr_ = start.corr;
+        nlopt_opt opt = nlopt_create(NLOPT_LN_SBPLX, 3);
+        double lower[3], upper[3], x[3];
+        const double s[3] = {start.p, start.i, start.d};
+        for (int k = 0; k < 3; ++k) {
+            lower[k] = std::log(kLower[std::size_t(k)]);
+            upper[k] = std::log(kUpper[std::size_t(k)]);
+            x[k] = std::clamp(std::log(std::max(s[k], 1e-300)), lower[k], upper[k]);
+        }
+        nlopt_set_lower_bounds(opt, lower);
+        nlopt_set_upper_bounds(opt, upper);
+        nlopt_set_min_objective(opt, &Search::objective, this);
+        nlopt_set_maxeval(opt, maxEvaluations);
+        nlopt_set_xtol_abs1(opt, 0.02);
+        const double step[3] = {0.7, 0.7, 0.7};
+        nlopt_set_initial_step(opt, step);
+        opt_ = opt;
+        double f = 0;
+        nlopt_optimize(opt, x, &f);
+        opt_ = nullptr;
+        nlopt_destroy(opt);
+    }
+
+    const Evaluated& best() const { return best_; }
+    bool cancelled() const { return cancelled_; }
+    int evaluations() const { return evaluations_; }
+
+private:
+    static double objective(unsigned, const double* x, double*, void* data)
+    {
+        auto* self = static_cast<Search*>(data);
+        const double score = self->evaluate({std::exp(x[0]), std::exp(x[1]), std::exp(x[2]), self->corr_}).score;
+        if (self->cancelled_)
+            nlopt_force_stop(self->opt_);
+        return std::isfinite(score) ? score : 1e12;
+    }
+
+    const ModelFactors& model_;
+    const ProgramPlan& plan_;
+    const std::function<bool(double)>& progress_;
+    int budget_;
+    int corr_ = 1;
+    int evaluations_ = 0;
+    bool cancelled_ = false;
+    nlopt_opt opt_ = nullptr;
+    Evaluated best_;
+};
+
+// A start from the model itself: the kiln seen as an integrator (p °C/s per percent) behind
+// the exchange's delay 1/r, tuned gently for that delay.
+PidFactors modelGuess(const ModelFactors& model, int corr)
+{
+    const double delay = 1 / model.r;
+    const double gain = 1 / (model.p * 2 * delay);
+    // The correction multiplies the output by about 1.6 (small) or 2.5 (large) mid-firing.
+    const double share = corr == 0 ? 1 : (corr == 1 ? 1.6 : 2.5);
+    return {gain / share, gain / share / (4 * delay), gain / share * delay / 2, corr};
+}
+
+}  // namespace
+
+TrackedRun TrackOnModel(const ModelFactors& model, const PidFactors& pid, const ProgramPlan& plan, bool keepCurves)
+{
+    TrackedRun run;
+    if (!model.usable() || plan.empty())
+        return run;
+    run.figures = runOnModel(model, pid, plan, {}, keepCurves ? &run : nullptr).figures;
+    return run;
+}
+
+TuneResult TuneRegulator(const ModelFactors& model, const PidFactors& start, const ProgramPlan& plan,
+                         const std::function<bool(double)>& progress)
+{
+    TuneResult result;
+    result.before = start;
+    result.after = start;
+    if (!model.usable() || plan.empty())
+        return result;
+    constexpr int kPerStart = 70;
+    constexpr int kStarts = 2 * 3;
+    Search search(model, plan, progress, kPerStart * kStarts + 1);
+    const Evaluated before = search.evaluate(start);
+    result.beforeFigures = before.figures;
+    for (int corr = 0; corr <= 2; ++corr) {
+        search.searchFrom(modelGuess(model, corr), kPerStart);
+        search.searchFrom({start.p, start.i, start.d, corr}, kPerStart);
+    }
+    result.cancelled = search.cancelled();
+    result.evaluations = search.evaluations();
+    const Evaluated& best = search.best();
+    result.improved = best.score < before.score;
+    result.after = result.improved ? best.pid : start;
+    result.afterFigures = result.improved ? best.figures : before.figures;
+    return result;
+}
