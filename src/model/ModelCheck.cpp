@@ -40,6 +40,9 @@ std::optional<Line> lineThrough(const Samples& samples, double from, double to, 
     return Line{(sk - rise * st) / n, rise};
 }
 
+// Seconds of [a, b] within [from, to].
+double overlap(double a, double b, double from, double to) { return std::max(0.0, std::min(b, to) - std::max(a, from)); }
+
 // The scale a report's unit names; none for a unit this program does not show.
 std::optional<TemperatureScale> scaleOf(const QString& unit)
 {
@@ -127,9 +130,10 @@ std::optional<ModelCheckWindow> ModelCheck::compare() const
 
     ModelCheckWindow w;
     double heater = HeaterFromChamberRate(model_, from->level, from->rise), chamber = from->level;
-    double heatHeater = 0, heat = 0, energy = 0;
+    double energy = 0, seatEnergy = 0;
     for (std::size_t k = 1; k < samples_.size(); ++k) {
         const Sample& a = samples_[k - 1];
+        seatEnergy += a.power * overlap(a.seconds, samples_[k].seconds, start - fit, start + fit);
         double left = samples_[k].seconds - std::max(a.seconds, start);
         if (left <= 0)
             continue;
@@ -137,22 +141,21 @@ std::optional<ModelCheckWindow> ModelCheck::compare() const
         while (left > 0) {
             const double dt = std::min(left, kLongestStepSeconds);
             ModelStep(heater, chamber, a.outside, model_.r, model_.i, model_.p, dt, a.power);
-            ModelStep(heatHeater, heat, 0, model_.r, model_.i, model_.p, dt, a.power);
             left -= dt;
         }
     }
     w.kiln = to->level;
     w.model = chamber;
-    w.heat = heat;
     w.meanPower = energy / (now - start);
+    w.seatPower = seatEnergy / (2 * fit);
     return w;
 }
 
 ModelCheck::Verdict ModelCheck::judge(const ModelCheckWindow& w)
 {
     const double ahead = w.kiln - w.model;
-    const bool behind = w.meanPower >= kHighPower && -ahead >= kBehindC && -ahead >= kBehindShare * w.heat;
-    const bool hot = w.meanPower <= kLowPower && ahead >= kAheadC;
+    const bool behind = w.meanPower >= kHighPower && w.meanPower >= w.seatPower - kPowerStep && -ahead >= kBehindC;
+    const bool hot = w.meanPower <= kLowPower && w.meanPower <= w.seatPower + kPowerStep && ahead >= kAheadC;
     const bool behindStands = hold(behindSince_, behind);
     const bool aheadStands = hold(aheadSince_, hot);
     if (behindStands && !toldBehind_) {
