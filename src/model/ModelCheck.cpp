@@ -130,10 +130,12 @@ std::optional<ModelCheckWindow> ModelCheck::compare() const
 
     ModelCheckWindow w;
     double heater = HeaterFromChamberRate(model_, from->level, from->rise), chamber = from->level;
-    double energy = 0, seatEnergy = 0;
+    double energy = 0, seatEnergy = 0, seatSeconds = 0;
     for (std::size_t k = 1; k < samples_.size(); ++k) {
         const Sample& a = samples_[k - 1];
-        seatEnergy += a.power * overlap(a.seconds, samples_[k].seconds, start - fit, start + fit);
+        const double atSeat = overlap(a.seconds, samples_[k].seconds, start - fit, start + fit);
+        seatEnergy += a.power * atSeat;
+        seatSeconds += atSeat;
         double left = samples_[k].seconds - std::max(a.seconds, start);
         if (left <= 0)
             continue;
@@ -147,7 +149,7 @@ std::optional<ModelCheckWindow> ModelCheck::compare() const
     w.kiln = to->level;
     w.model = chamber;
     w.meanPower = energy / (now - start);
-    w.seatPower = seatEnergy / (2 * fit);
+    w.seatPower = seatSeconds > 0 ? seatEnergy / seatSeconds : w.meanPower;
     return w;
 }
 
