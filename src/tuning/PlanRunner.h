@@ -1,4 +1,5 @@
 #pragma once
+#include "Executor.h"
 #include "ProgramPlan.h"
 
 // Runs a plan the way the executor runs a program, one control cycle at a time: a line's set
@@ -7,7 +8,9 @@
 // beyond the line's time breaks the firing off.
 class PlanRunner {
 public:
-    PlanRunner(const ProgramPlan& plan, double startTemp, double arrival = 10, double allowanceMinutes = 120);
+    // The tolerance and the allowance are the executor's defaults (its DEV and IMPOSSIBLE fields).
+    PlanRunner(const ProgramPlan& plan, double startTemp, double arrival = Executor::kDefaultDev,
+               double allowanceMinutes = Executor::kDefaultImpossible);
 
     // One cycle of `seconds` with this cycle's kiln reading; nothing once the program ended.
     void step(double seconds, double kiln);
