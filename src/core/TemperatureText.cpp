@@ -41,6 +41,11 @@ double TemperatureScale::ST(const QString& text) const
     const double v = snap(Numbers::parseDecimalOr(text, kBadNumber));
     if (v == kBadNumber)
         return 0;
+    return Celsius(v);
+}
+
+double TemperatureScale::Celsius(double v) const
+{
     switch (TempScale) {
     case 1: return (v - 32) / 1.8;
     case 2: return v - 273.15;

@@ -15,6 +15,7 @@ public:
     QString Deg() const { return unitText(TempScale); }
     double TX(double celsius) const;
     double ST(const QString& text) const;
+    double Celsius(double value) const;  // the inverse of TX
     QString TermS(double celsius) const;
     QString TermSdeg(double celsius) const { return TermS(celsius) + " " + Deg(); }
 };

@@ -104,8 +104,18 @@ void CycleReportBuilder::addWarnings(CycleReport& r) const
         r.warnings.push_back({"reach", texts_.LS("OutwardReachWarning")});
     if (faults_.HeaterAlarm)
         r.warnings.push_back({"stuck_heater", texts_.LS("OutwardHeaterStuck")});
+    if (programActive(state_.ProgState))
+        for (const auto& source : warningSources_)
+            for (WarningReport& w : source())
+                r.warnings.push_back(std::move(w));
     if (state_.ProgState == BreakDown && !faults_.BreakdownKey.isEmpty())
         r.warnings.push_back({"breakdown", faults_.BreakdownText.trimmed()});
+}
+
+void CycleReportBuilder::addWarningSource(std::function<std::vector<WarningReport>()> source)
+{
+    if (source)
+        warningSources_.push_back(std::move(source));
 }
 
 EventEntry CycleReportBuilder::entry(const QString& key, const QString& text) const

@@ -3,6 +3,9 @@
 #include "KilnState.h"
 #include "Texts.h"
 
+#include <functional>
+#include <vector>
+
 class FaultSupervisor;
 class FiringForecast;
 class ProgramTable;
@@ -19,6 +22,8 @@ public:
     EventEntry entry(const QString& key, const QString& text) const;
 
     static QString stateKey(int progState);
+    // Warnings another subsystem holds, added to every report while a program is active.
+    void addWarningSource(std::function<std::vector<WarningReport>()> source);
 
 private:
     void addTemperatures(CycleReport& r) const;
@@ -31,4 +36,5 @@ private:
     const ProgramTable& program_;
     const FiringForecast& forecast_;
     const FaultSupervisor& faults_;
+    std::vector<std::function<std::vector<WarningReport>()>> warningSources_;
 };

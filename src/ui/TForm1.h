@@ -25,6 +25,7 @@
 #include "MqttClient.h"
 #include "LoadDuringFiring.h"
 #include "MessageTable.h"
+#include "ModelCheck.h"
 #include "QtTranslations.h"
 #include "OvenFile.h"
 #include "Poller.h"
@@ -632,6 +633,14 @@ private:
     void buildHistoryPage();
     void createHistory();
     FiringFacts firingFacts() const;
+
+    // ---- The kiln's model run alongside the firing (TForm1_ModelCheck.cpp) ----
+public:
+    std::unique_ptr<ModelCheck> modelCheck;  // outlives the observers' list it is in
+
+private:
+    void createModelCheck();
+    QString forecastNotice() const;
 
     // ---- What reports the firing outward (TForm1_Outward.cpp) ----
 public:

@@ -9,6 +9,7 @@ void TForm1::createOutward()
         log->TLogLS("LogObserverFailed", name + ": " + what);
     });
     observers->add(keeper.get());
+    createModelCheck();
     createLivePage();
     createMqtt();
     createHistory();

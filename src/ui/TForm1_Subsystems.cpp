@@ -113,7 +113,7 @@ void TForm1::createSubsystems()
     firingForecast = std::make_unique<FiringForecast>(
         state, *program, texts, *log, FiringForecastView{ProgramForecast, DEV, IMPOSSIBLE, MODEL_P, MODEL_I, MODEL_R},
         [this] { return delayedStart->Countdown(); },
-        [this] { return keepAwake ? keepAwake->Warning() : QString(); });
+        [this] { return forecastNotice(); });
 
     ControlCycleView v;
     v.Panel4 = Panel4;
