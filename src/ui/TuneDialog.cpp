@@ -1,0 +1,203 @@
+#include "TuneDialog.h"
+
+#include "Numbers.h"
+#include "Widgets.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <qcustomplot.h>
+
+namespace {
+
+constexpr int kPollMs = 100;
+constexpr double kCycleSeconds = 2;
+const QColor kSetPoint(255, 128, 64);
+const QColor kBefore(150, 150, 150);
+const QColor kAfter(0, 0, 220);
+
+// The search and the two runs to show, on the worker thread.
+TuneDialog::Outcome tune(const TuneDialog::Inputs& in, const std::function<bool(double)>& progress)
+{
+    TuneDialog::Outcome o;
+    o.result = TuneRegulator(in.model, in.start, in.plan, progress);
+    o.before = TrackOnModel(in.model, o.result.before, in.plan, true);
+    o.after = TrackOnModel(in.model, o.result.after, in.plan, true);
+    return o;
+}
+
+}  // namespace
+
+TuneDialog::TuneDialog(Inputs inputs, const TemperatureScale& scale, const MessageSource& texts, QWidget* parent)
+    : QDialog(parent), inputs_(std::move(inputs)), scale_(scale), texts_(texts)
+{
+    setWindowTitle(texts_.LS("TuneTitle"));
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    buildControls();
+    connect(cancel, &QPushButton::clicked, this, [this] {
+        job_.cancel();
+        cancel->setEnabled(false);
+        message->setText(texts_.LS("TuneStopping"));
+    });
+    connect(apply, &QPushButton::clicked, this, [this] {
+        emit factorsChosen(outcome_.result.after);
+        accept();
+    });
+    connect(closeButton, &QPushButton::clicked, this, &TuneDialog::reject);
+    poll_.setInterval(kPollMs);
+    connect(&poll_, &QTimer::timeout, this, &TuneDialog::pollJob);
+    startTuning();
+}
+
+// Stops a search under way and waits for its thread.
+TuneDialog::~TuneDialog() = default;
+
+void TuneDialog::buildControls()
+{
+    progress = new QProgressBar;
+    progress->setRange(0, 100);
+    message = new QLabel;
+    message->setWordWrap(true);
+    chart = new QCustomPlot;
+    chart->setBackground(Qt::white);
+    chart->setMinimumSize(560, 260);
+    chart->setNotAntialiasedElements(QCP::aeAll);
+    chart->setPlottingHint(QCP::phFastPolylines, true);
+    chart->xAxis->setLabel(texts_.LS("TuneHours"));
+    chart->yAxis->setLabel(scale_.Deg());
+    chart->legend->setVisible(true);
+    chart->axisRect()->insetLayout()->setInsetAlignment(0, Qt::AlignBottom | Qt::AlignRight);
+    figures = new QLabel;
+    figures->setTextFormat(Qt::RichText);
+
+    cancel = new QPushButton(texts_.LS("TuneCancel"));
+    apply = new QPushButton(texts_.LS("FitApply"));
+    apply->setEnabled(false);
+    closeButton = new QPushButton(texts_.LS("FitClose"));
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(progress, 1);
+    buttons->addWidget(cancel);
+    buttons->addSpacing(12);
+    buttons->addWidget(apply);
+    buttons->addWidget(closeButton);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(message);
+    layout->addWidget(chart, 1);
+    layout->addWidget(figures);
+    layout->addLayout(buttons);
+}
+
+void TuneDialog::startTuning()
+{
+    if (!inputs_.problem.isEmpty()) {
+        message->setText(inputs_.problem);
+        Colors::setTextColor(message, Colors::Red);
+        progress->setVisible(false);
+        cancel->setVisible(false);
+        figures->setVisible(false);
+        return;
+    }
+    message->setText(texts_.LS("TuneRunning"));
+    setCursor(Qt::BusyCursor);
+    // The worker gets its own copy: the dialog may go while it runs.
+    job_.start([in = inputs_](const std::function<bool(double)>& report) { return tune(in, report); });
+    poll_.start();
+}
+
+void TuneDialog::pollJob()
+{
+    progress->setValue(int(job_.progress() * 100));
+    if (!job_.finished())
+        return;
+    poll_.stop();
+    unsetCursor();
+    cancel->setEnabled(false);
+    try {
+        outcome_ = job_.take();
+    } catch (const std::exception& e) {
+        message->setText(QString::fromUtf8(e.what()));
+        Colors::setTextColor(message, Colors::Red);
+        done_ = true;
+        return;
+    }
+    progress->setValue(100);
+    showOutcome();
+    done_ = true;
+}
+
+void TuneDialog::showOutcome()
+{
+    const TuneResult& r = outcome_.result;
+    QString text = r.cancelled ? texts_.LS("TuneCancelled") : texts_.LS("TuneDone");
+    if (!r.improved)
+        text += " " + texts_.LS("TuneNoBetter");
+    message->setText(text);
+    apply->setEnabled(r.improved);
+    showCurves();
+    showFigures();
+}
+
+void TuneDialog::showCurves()
+{
+    chart->clearGraphs();
+    const auto curve = [this](const std::vector<double>& values, const QColor& color, Qt::PenStyle style, int width,
+                              const QString& name) {
+        QVector<double> x, y;
+        x.reserve(qsizetype(values.size()));
+        y.reserve(qsizetype(values.size()));
+        for (std::size_t n = 0; n < values.size(); ++n) {
+            x << double(n + 1) * kCycleSeconds / 3600;
+            y << scale_.TX(values[n]);
+        }
+        QCPGraph* g = chart->addGraph();
+        g->setPen(QPen(color, width, style));
+        g->setName(name);
+        g->setData(x, y, true);
+    };
+    curve(outcome_.before.setPoint, kSetPoint, Qt::SolidLine, 2, texts_.LS("TuneSetPoint"));
+    curve(outcome_.before.kiln, kBefore, Qt::SolidLine, 1, texts_.LS("TuneKilnBefore"));
+    curve(outcome_.after.kiln, kAfter, Qt::DashLine, 1, texts_.LS("TuneKilnAfter"));
+    chart->rescaleAxes();
+    chart->yAxis->setRangeLower(std::min(0.0, chart->yAxis->range().lower));
+    chart->yAxis->setRangeUpper(chart->yAxis->range().upper * 1.05);
+    chart->replot(QCustomPlot::rpQueuedReplot);
+}
+
+QString TuneDialog::correctionName(int corr) const
+{
+    const QStringList names = texts_.LS("PID_Corrs").split("\r\n");
+    return corr >= 0 && corr < names.size() ? names[corr] : Numbers::formatInt(corr);
+}
+
+void TuneDialog::showFigures()
+{
+    const TuneResult& r = outcome_.result;
+    const double unit = scale_.TX(1) - scale_.TX(0);  // a difference of 1 °C, shown
+    const auto number = [](double v) { return Numbers::formatGeneral(v, 4); };
+    const auto degrees = [&](double v) { return Numbers::formatFixed(v * unit, 6, 1) + " " + scale_.Deg(); };
+    const auto row = [](const QString& name, const QString& before, const QString& after) {
+        return "<tr><td>" + name.toHtmlEscaped() + "</td><td align=right>&nbsp;&nbsp;" + before.toHtmlEscaped() +
+               "</td><td align=right>&nbsp;&nbsp;" + after.toHtmlEscaped() + "</td></tr>";
+    };
+    figures->setText("<table>" + row(QString(), texts_.LS("FitBefore"), texts_.LS("FitAfter")) +
+                     row("P", number(r.before.p), number(r.after.p)) + row("I", number(r.before.i), number(r.after.i)) +
+                     row("D", number(r.before.d), number(r.after.d)) +
+                     row(texts_.LS("TuneCorrection"), correctionName(r.before.corr), correctionName(r.after.corr)) +
+                     row(texts_.LS("TuneRampError"), degrees(r.beforeFigures.worstRampError),
+                         degrees(r.afterFigures.worstRampError)) +
+                     row(texts_.LS("TuneOvershoot"), degrees(r.beforeFigures.worstOvershoot),
+                         degrees(r.afterFigures.worstOvershoot)) +
+                     "</table>");
+}
+
+void TuneDialog::reject()
+{
+    // Closing stops the search at once; nothing of it runs on behind a closed dialog.
+    poll_.stop();
+    job_.cancelAndWait();
+    unsetCursor();
+    QDialog::reject();
+}
