@@ -10,6 +10,7 @@
 #include <QElapsedTimer>
 #include <QObject>
 #include <QTimer>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -58,6 +59,7 @@ private:
     void vanish(double seconds);
     void comeBack();
     QStringList stateLines() const;
+    void setKilnFault(const std::function<void(KilnFaults&)>& change);
     QString makeLink();
 
     EmulatorOptions options_;

@@ -86,6 +86,29 @@ std::vector<ConsoleCommand> Emulator::commands()
              controller_.setHeaterStuck(false);
              return ok();
          }},
+        {"element", "N", "the elements give N % less power, as a failing element (0 repairs)",
+         [this](const QString& argument) {
+             const std::optional<double> percent = decimalIn(argument, 0, 100);
+             if (!percent)
+                 return failed("'" + argument + "' is no share of the power lost (0..100 %)");
+             setKilnFault([&](KilnFaults& f) { f.elementLossPercent = *percent; });
+             return ok();
+         }},
+        {"lid", "", "opens the lid (or a bung): the kiln loses clearly more heat",
+         [this](const QString&) {
+             setKilnFault([](KilnFaults& f) { f.lidOpen = true; });
+             return ok();
+         }},
+        {"lid open", "", "opens the lid, as plain lid does",
+         [this](const QString&) {
+             setKilnFault([](KilnFaults& f) { f.lidOpen = true; });
+             return ok();
+         }},
+        {"lid closed", "", "closes the lid again",
+         [this](const QString&) {
+             setKilnFault([](KilnFaults& f) { f.lidOpen = false; });
+             return ok();
+         }},
         {"silent", "S", "no replies and no ticks for S seconds; requests are still acted on",
          [this](const QString& argument) {
              const std::optional<double> seconds = decimalIn(argument, 0, 86400);
@@ -135,7 +158,7 @@ std::vector<ConsoleCommand> Emulator::commands()
              sendFrame(ControllerState::powerUpNotice());
              return ok();
          }},
-        {"state", "", "shows power, outputs, temperatures, sensors, mains and calibration",
+        {"state", "", "shows power, outputs, temperatures, sensors, mains, calibration and the kiln",
          [this](const QString&) { return ok(stateLines()); }},
         {"quit", "", "ends the emulator",
          [](const QString&) {
@@ -143,6 +166,13 @@ std::vector<ConsoleCommand> Emulator::commands()
              return ok();
          }},
     };
+}
+
+void Emulator::setKilnFault(const std::function<void(KilnFaults&)>& change)
+{
+    KilnFaults f = kiln_->faults();
+    change(f);
+    kiln_->setFaults(f);
 }
 
 QStringList Emulator::stateLines() const
