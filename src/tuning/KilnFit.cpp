@@ -10,7 +10,10 @@
 namespace {
 
 constexpr double kModelAmbient = 25.5;   // the model's room, as the previews and the simulator take it
-constexpr double kMaxStep = 10;          // s: far inside the explicit step's stable range
+constexpr double kMaxStep = 10;          // s
+constexpr double kMinStep = 0.01;        // s
+constexpr double kStableShare = 0.5;     // of the explicit step's stable length
+constexpr double kMaxGap = 86400;        // s between two cycles: longer is no one firing
 constexpr double kMinSeconds = 2 * 3600; // shorter firings do not show the losses
 constexpr double kMinSpan = 100;         // °C the kiln must cover
 // Relative uncertainty of a factor above which the record cannot tell it apart.
@@ -21,7 +24,7 @@ constexpr double kCorrelatedSamples = 150;
 
 // Bounds of the searched factors (log space) and of node 1's start above the chamber.
 constexpr double kMinI = 1e-7, kMaxI = 1e-2;
-constexpr double kMinR = 1e-5, kMaxR = 5e-2;
+constexpr double kMinR = 1e-5, kMaxR = 0.3;
 constexpr double kMinP = 1e-6, kMaxP = 1;
 
 bool isFiniteNumber(double x) { return std::isfinite(x); }
@@ -33,14 +36,16 @@ double ambientOf(const FitSample& s)
 
 bool validReading(const FitSample& s) { return s.kiln && isFiniteNumber(*s.kiln); }
 
-// A record the model can be run on: time that never goes back, power that is a percentage.
+// A record the model can be run on: time that never goes back nor jumps by days, power that
+// is a percentage.
 bool wellFormed(const std::vector<FitSample>& samples)
 {
-    double last = -std::numeric_limits<double>::infinity();
-    for (const FitSample& s : samples) {
-        if (!isFiniteNumber(s.seconds) || s.seconds < last || !isFiniteNumber(s.power) || s.power < 0 || s.power > 100)
+    for (std::size_t k = 0; k < samples.size(); ++k) {
+        const FitSample& s = samples[k];
+        if (!isFiniteNumber(s.seconds) || !isFiniteNumber(s.power) || s.power < 0 || s.power > 100)
             return false;
-        last = s.seconds;
+        if (k > 0 && !(s.seconds - samples[k - 1].seconds >= 0 && s.seconds - samples[k - 1].seconds <= kMaxGap))
+            return false;
     }
     return true;
 }
@@ -54,8 +59,9 @@ int firstValid(const std::vector<FitSample>& samples)
 }
 
 // The model run over the record from sample `from` on, with node 2 starting at `chamber0` and
-// node 1 at `heater0`; `gain` scales the power, `room` the ambient (0 or 1), so that the
-// runs can be superposed: the model is linear in its start, its power and its ambient.
+// node 1 at `heater0`, each cycle's power held until the next; `room` (0 or 1) scales the
+// ambient, so that runs can be superposed: the model is linear in its start, its power gain
+// and its ambient.
 std::vector<double> run(const std::vector<FitSample>& samples, int from, double p, double i, double r,
                         double heater0, double chamber0, double room)
 {
@@ -64,7 +70,10 @@ std::vector<double> run(const std::vector<FitSample>& samples, int from, double 
     for (std::size_t k = std::size_t(from) + 1; k < samples.size(); ++k) {
         const FitSample& prev = samples[k - 1];
         const double gap = samples[k].seconds - prev.seconds;
-        const int steps = std::max(1, int(std::ceil(gap / kMaxStep)));
+        // The explicit step stays stable while dt·(i + 2r) stays well below 2.
+        // Factors from a field can be anything: a floor keeps an absurd exchange finite.
+        const double longest = std::clamp(kStableShare / (i + 2 * r), kMinStep, kMaxStep);
+        const int steps = std::max(1, int(std::ceil(gap / longest)));
         const double dt = gap / steps;
         const double ambient = room * ambientOf(prev);
         for (int s = 0; s < steps && gap > 0; ++s)
@@ -108,7 +117,8 @@ struct Problem {
         Projection pr;
         const double det = suu * shh - suh * suh;
         if (!(std::fabs(det) > 0) || !isFiniteNumber(det)) {
-            pr.p = shh > 0 ? 0 : (suu > 0 ? suy / suu : 0);
+            // Node 1's start cannot be told from the gain: keep it at the chamber's.
+            pr.p = suu > 0 ? suy / suu : 0;
             pr.heaterStart = 0;
         } else {
             pr.p = (suy * shh - shy * suh) / det;
@@ -268,6 +278,16 @@ std::array<double, 3> relativeUncertainty(const std::vector<FitSample>& samples,
     return u;
 }
 
+// The gain and the losses must be pinned. The exchange must be too, unless it is so fast
+// (node 2 follows node 1 within a minute or so) that the record cannot see it, and neither
+// does a regulator: then any fast value serves.
+constexpr double kFastExchange = 1.0 / 60;  // 1/s
+
+bool pinned(const ModelFactors& f, const std::array<double, 3>& u)
+{
+    return u[0] <= kMaxUncertainty && u[1] <= kMaxUncertainty && (u[2] <= kMaxUncertainty || f.r >= kFastExchange);
+}
+
 struct Coverage {
     double seconds = 0, low = 0, high = 0;
 };
@@ -295,26 +315,42 @@ Coverage coverageOf(const std::vector<FitSample>& samples)
 
 }  // namespace
 
-FitResult FitKiln(const std::vector<FitSample>& samples, const ModelFactors& start)
+namespace {
+
+// A record that gives no factors keeps the starting ones; its curve is theirs, so that what
+// is shown matches what is kept.
+FitResult keepStart(const std::vector<FitSample>& samples, const ModelFactors& start, FitResult::Verdict verdict)
 {
     FitResult result;
+    result.verdict = verdict;
     result.before = start;
     result.after = start;
-    result.fitted.assign(samples.size(), std::numeric_limits<double>::quiet_NaN());
+    const int from = firstValid(samples);
+    result.heaterStart = from >= 0 ? *samples[std::size_t(from)].kiln : kModelAmbient;
+    result.fitted = PredictKiln(samples, start, result.heaterStart);
+    const FitError error = CompareToRecord(samples, result.fitted);
+    result.rms = error.rms;
+    result.worst = error.worst;
+    return result;
+}
+
+}  // namespace
+
+FitResult FitKiln(const std::vector<FitSample>& samples, const ModelFactors& start)
+{
+    using Verdict = FitResult::Verdict;
     const int from = firstValid(samples);
     if (from < 0 || !wellFormed(samples)) {
-        result.verdict = FitResult::Verdict::NoData;
-        return result;
+        FitResult none;
+        none.before = none.after = start;
+        none.fitted.assign(samples.size(), std::numeric_limits<double>::quiet_NaN());
+        return none;
     }
     const Coverage coverage = coverageOf(samples);
-    if (coverage.seconds < kMinSeconds) {
-        result.verdict = FitResult::Verdict::TooShort;
-        return result;
-    }
-    if (coverage.high - coverage.low < kMinSpan) {
-        result.verdict = FitResult::Verdict::TooFlat;
-        return result;
-    }
+    if (coverage.seconds < kMinSeconds)
+        return keepStart(samples, start, Verdict::TooShort);
+    if (coverage.high - coverage.low < kMinSpan)
+        return keepStart(samples, start, Verdict::TooFlat);
 
     const double chamber0 = *samples[std::size_t(from)].kiln;
     Problem problem{samples, from, chamber0};
@@ -325,27 +361,25 @@ FitResult FitKiln(const std::vector<FitSample>& samples, const ModelFactors& sta
             best = p;
     }
     best = physicalOf(best, problem);
-    result.evaluations = problem.evaluations;
     const Projection pr = problem.project(std::exp(best.logI), std::exp(best.logR));
-    ModelFactors fitted{pr.p, std::exp(best.logI), std::exp(best.logR)};
-    if (!isFiniteNumber(pr.sse) || !fitted.usable() || !isFiniteNumber(pr.heaterStart)) {
-        result.verdict = FitResult::Verdict::Failed;
-        return result;
+    const ModelFactors fitted{pr.p, std::exp(best.logI), std::exp(best.logR)};
+    FitResult result;
+    if (!isFiniteNumber(pr.sse) || !fitted.usable() || !isFiniteNumber(pr.heaterStart))
+        result = keepStart(samples, start, Verdict::Failed);
+    else if (!pinned(fitted, relativeUncertainty(samples, from, fitted, pr.heaterStart, chamber0,
+                                                 CompareToRecord(samples, PredictKiln(samples, fitted, pr.heaterStart)).rms)))
+        result = keepStart(samples, start, Verdict::TooFlat);
+    else {
+        result.verdict = Verdict::Fitted;
+        result.before = start;
+        result.after = fitted;
+        result.heaterStart = pr.heaterStart;
+        result.fitted = PredictKiln(samples, fitted, pr.heaterStart);
+        const FitError error = CompareToRecord(samples, result.fitted);
+        result.rms = error.rms;
+        result.worst = error.worst;
     }
-    const std::vector<double> predicted = PredictKiln(samples, fitted, pr.heaterStart);
-    const FitError error = CompareToRecord(samples, predicted);
-    const std::array<double, 3> u =
-        relativeUncertainty(samples, from, fitted, pr.heaterStart, chamber0, error.rms);
-    result.fitted = predicted;
-    result.rms = error.rms;
-    result.worst = error.worst;
-    if (*std::max_element(u.begin(), u.end()) > kMaxUncertainty) {
-        result.verdict = FitResult::Verdict::TooFlat;
-        return result;
-    }
-    result.after = fitted;
-    result.heaterStart = pr.heaterStart;
-    result.verdict = FitResult::Verdict::Fitted;
+    result.evaluations = problem.evaluations;
     return result;
 }
 

@@ -2,6 +2,7 @@
 
 #include "ProgramTable.h"
 
+#include <algorithm>
 #include <utility>
 
 ProgramPlan::ProgramPlan(std::vector<PlanLine> lines, double startTemp) : lines_(std::move(lines)), startTemp_(startTemp)
@@ -35,6 +36,7 @@ double ProgramPlan::seconds() const
 
 double ProgramPlan::setPointAt(double seconds) const
 {
+    seconds = std::max(seconds, 0.0);
     if (lines_.empty())
         return startTemp_;
     double from = startTemp_;
@@ -50,6 +52,7 @@ double ProgramPlan::setPointAt(double seconds) const
 
 bool ProgramPlan::rampAt(double seconds) const
 {
+    seconds = std::max(seconds, 0.0);
     double from = startTemp_;
     for (const PlanLine& l : lines_) {
         const double length = l.minutes * 60.0;

@@ -100,6 +100,10 @@ TEST_P(FitVerdict, SaysWhyInsteadOfNumbers)
     EXPECT_DOUBLE_EQ(r.after.i, kFieldDefaults.i);
     EXPECT_DOUBLE_EQ(r.after.r, kFieldDefaults.r);
     EXPECT_EQ(r.fitted.size(), samples.size());
+    // The curve shown is the starting factors' own, wherever there is a record to run them on.
+    if (GetParam().verdict != FitResult::Verdict::NoData && !r.fitted.empty()) {
+        EXPECT_TRUE(std::isfinite(r.fitted.back()));
+    }
 }
 
 const double kNaN = std::numeric_limits<double>::quiet_NaN();
@@ -145,6 +149,14 @@ INSTANTIATE_TEST_SUITE_P(
                       return s;
                   },
                   FitResult::Verdict::NoData},
+        BadRecord{"DayLongGap",
+                  [] {
+                      auto s = realFiring();
+                      for (std::size_t k = 4000; k < s.size(); ++k)
+                          s[k].seconds += 3 * 86400;
+                      return s;
+                  },
+                  FitResult::Verdict::NoData},
         BadRecord{"NinetyMinutes",
                   [] {
                       auto s = realFiring();
@@ -186,7 +198,8 @@ TEST(KilnFitGaps, MissingAndBrokenReadingsAreLeftOut)
     s[5000].kiln = kNaN;
     s[5001].kiln = kInf;
     s[6000].outside = kNaN;
-    const FitResult r = FitKiln(s, kFieldDefaults);
+    // Whatever the fields held to start from.
+    const FitResult r = FitKiln(s, {kNaN, -1, 1e9});
     ASSERT_EQ(r.verdict, FitResult::Verdict::Fitted);
     EXPECT_LT(relativeError(r.after.p, 0.0017), 0.03);
     EXPECT_LT(relativeError(r.after.i, 0.00008), 0.03);
