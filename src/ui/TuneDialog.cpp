@@ -14,6 +14,7 @@ namespace {
 
 constexpr int kPollMs = 100;
 constexpr double kCycleSeconds = 2;
+constexpr double kDeviationShown = 25;  // °C either way
 const QColor kSetPoint(255, 128, 64);
 const QColor kBefore(150, 150, 150);
 const QColor kAfter(0, 0, 220);
@@ -61,14 +62,19 @@ void TuneDialog::buildControls()
     message = new QLabel;
     message->setWordWrap(true);
     chart = new QCustomPlot;
-    chart->setBackground(Qt::white);
-    chart->setMinimumSize(560, 260);
-    chart->setNotAntialiasedElements(QCP::aeAll);
-    chart->setPlottingHint(QCP::phFastPolylines, true);
-    chart->xAxis->setLabel(texts_.LS("TuneHours"));
+    deviation = new QCustomPlot;
+    for (QCustomPlot* c : {chart, deviation}) {
+        c->setBackground(Qt::white);
+        c->setNotAntialiasedElements(QCP::aeAll);
+        c->setPlottingHint(QCP::phFastPolylines, true);
+        c->xAxis->setLabel(texts_.LS("TuneHours"));
+    }
+    chart->setMinimumSize(560, 220);
     chart->yAxis->setLabel(scale_.Deg());
     chart->legend->setVisible(true);
     chart->axisRect()->insetLayout()->setInsetAlignment(0, Qt::AlignBottom | Qt::AlignRight);
+    deviation->setMinimumSize(560, 150);
+    deviation->yAxis->setLabel(texts_.LS("TuneDeviation") + ", " + scale_.Deg());
     figures = new QLabel;
     figures->setTextFormat(Qt::RichText);
 
@@ -85,7 +91,8 @@ void TuneDialog::buildControls()
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(message);
-    layout->addWidget(chart, 1);
+    layout->addWidget(chart, 3);
+    layout->addWidget(deviation, 2);
     layout->addWidget(figures);
     layout->addLayout(buttons);
 }
@@ -140,30 +147,50 @@ void TuneDialog::showOutcome()
     showFigures();
 }
 
+// Over a firing's range of a thousand degrees the two kiln curves lie on one another; the
+// lower chart shows how far each is from the set point.
 void TuneDialog::showCurves()
 {
     chart->clearGraphs();
-    const auto curve = [this](const std::vector<double>& values, const QColor& color, Qt::PenStyle style, int width,
-                              const QString& name) {
-        QVector<double> x, y;
-        x.reserve(qsizetype(values.size()));
-        y.reserve(qsizetype(values.size()));
-        for (std::size_t n = 0; n < values.size(); ++n) {
-            x << double(n + 1) * kCycleSeconds / 3600;
-            y << scale_.TX(values[n]);
-        }
-        QCPGraph* g = chart->addGraph();
+    deviation->clearGraphs();
+    const double unit = scale_.TX(1) - scale_.TX(0);  // a difference of 1 °C, shown
+    const auto curve = [](QCustomPlot* on, const QVector<double>& y, const QColor& color, Qt::PenStyle style,
+                          int width, const QString& name) {
+        QVector<double> x(y.size());
+        for (qsizetype n = 0; n < y.size(); ++n)
+            x[n] = double(n + 1) * kCycleSeconds / 3600;
+        QCPGraph* g = on->addGraph();
         g->setPen(QPen(color, width, style));
         g->setName(name);
         g->setData(x, y, true);
     };
-    curve(outcome_.before.setPoint, kSetPoint, Qt::SolidLine, 2, texts_.LS("TuneSetPoint"));
-    curve(outcome_.before.kiln, kBefore, Qt::SolidLine, 1, texts_.LS("TuneKilnBefore"));
-    curve(outcome_.after.kiln, kAfter, Qt::DashLine, 1, texts_.LS("TuneKilnAfter"));
+    const auto shown = [this](const std::vector<double>& v) {
+        QVector<double> y;
+        for (double t : v)
+            y << scale_.TX(t);
+        return y;
+    };
+    const auto apart = [unit](const TrackedRun& run) {
+        QVector<double> y;
+        for (std::size_t n = 0; n < run.kiln.size() && n < run.setPoint.size(); ++n)
+            y << (run.kiln[n] - run.setPoint[n]) * unit;
+        return y;
+    };
+    curve(chart, shown(outcome_.before.setPoint), kSetPoint, Qt::SolidLine, 2, texts_.LS("TuneSetPoint"));
+    curve(chart, shown(outcome_.before.kiln), kBefore, Qt::SolidLine, 1, texts_.LS("TuneKilnBefore"));
+    curve(chart, shown(outcome_.after.kiln), kAfter, Qt::DashLine, 1, texts_.LS("TuneKilnAfter"));
+    curve(deviation, apart(outcome_.before), kBefore, Qt::SolidLine, 1, texts_.LS("TuneKilnBefore"));
+    curve(deviation, apart(outcome_.after), kAfter, Qt::SolidLine, 1, texts_.LS("TuneKilnAfter"));
     chart->rescaleAxes();
     chart->yAxis->setRangeLower(std::min(0.0, chart->yAxis->range().lower));
     chart->yAxis->setRangeUpper(chart->yAxis->range().upper * 1.05);
+    deviation->rescaleAxes();
+    // The start, where the set point leaves the room, would dwarf the rest.
+    const QCPRange r = deviation->yAxis->range();
+    deviation->yAxis->setRange(std::max(r.lower, -kDeviationShown * unit), std::min(r.upper, kDeviationShown * unit));
+    deviation->xAxis->setRange(chart->xAxis->range());
     chart->replot(QCustomPlot::rpQueuedReplot);
+    deviation->replot(QCustomPlot::rpQueuedReplot);
 }
 
 QString TuneDialog::correctionName(int corr) const

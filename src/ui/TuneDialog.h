@@ -41,7 +41,8 @@ public:
 
     QProgressBar* progress = nullptr;
     QLabel* message = nullptr;  // what is going on, or why there is nothing to tune
-    QCustomPlot* chart = nullptr;
+    QCustomPlot* chart = nullptr;      // set point and kiln
+    QCustomPlot* deviation = nullptr;  // kiln − set point, where the difference shows
     QLabel* figures = nullptr;  // factors and figures before and after
     QPushButton* cancel = nullptr;
     QPushButton* apply = nullptr;
