@@ -46,6 +46,7 @@
 #include "StuckHeaterWatch.h"
 #include "TForm2.h"
 #include "TemperatureChart.h"
+#include "TuneDialog.h"
 
 #include <QMainWindow>
 #include <QString>
@@ -239,6 +240,7 @@ public:
     SpinButton* SpinButton6 = nullptr;  // MODEL_P
     QPushButton* HModelCalc = nullptr;
     QPushButton* HModelRun = nullptr;
+    QPushButton* FitButton = nullptr;  // fits MODEL_P, MODEL_I, MODEL_R to a firing
     QGroupBox* HeaterMaximum = nullptr;
     QLabel* HMaxPower = nullptr;
     QLabel* HMaxTemperature = nullptr;
@@ -276,6 +278,7 @@ public:
     SpinButton* SpinButton1 = nullptr;  // PID_P
     SpinButton* SpinButton2 = nullptr;  // PID_I
     SpinButton* SpinButton3 = nullptr;  // PID_D
+    QPushButton* TuneButton = nullptr;  // tunes the PID factors on the model
     QSlider* ManualPower = nullptr;
     QLabel* Label28 = nullptr;  // "100"
     QLabel* Label29 = nullptr;  // "50"
@@ -581,6 +584,17 @@ public:
     // Puts the program for `choice` into the program table.
     void ConeProgramChosen(const ConeChoice& choice);
 
+    // ---- Fitting the model and tuning the regulator (TForm1_Fit.cpp) ----
+public:
+    void FitButtonClick();
+    void FitFactorsChosen(const ModelFactors& f);
+    void TuneButtonClick();
+    void TuneFactorsChosen(const PidFactors& f);
+
+private:
+    TuneDialog::Inputs tuneInputs() const;
+
+public:
     // ---- The folders and the files named on the command line ----
     // Files named on the command line, loaded at start after the stored ones (before the
     // window is shown).
@@ -631,6 +645,7 @@ public:
 
 private:
     void buildHistoryPage();
+    QString historyFile() const;
     void createHistory();
     FiringFacts firingFacts() const;
 

@@ -23,8 +23,7 @@ void TForm1::createHistory()
     hooks.facts = [this] { return firingFacts(); };
     hooks.wallClock = [this] { return DateTime::toQDateTime(services_.clock.now()); };
     hooks.log = [this](const QString& key, const QString& detail) { log->TLogLS(key, detail); };
-    // The program folder is known before the subsystems are made; the state learns it later.
-    const QString file = folders_.programFolder() + "/Data/firings.sqlite";
+    const QString file = historyFile();
     history = std::make_unique<HistoryRecorder>(file, hooks);
     observers->add(history.get());
     TabHistory->setPath(file);
@@ -33,6 +32,9 @@ void TForm1::createHistory()
             TabHistory->reload();
     });
 }
+
+// The program folder is known before the subsystems are made; the state learns it later.
+QString TForm1::historyFile() const { return folders_.programFolder() + "/Data/firings.sqlite"; }
 
 // What is being fired, as the window holds it when the firing begins.
 FiringFacts TForm1::firingFacts() const

@@ -105,6 +105,8 @@ void TForm1::buildHeaterPage()
     HModelRun->setVisible(false);
     gm->addWidget(HModelCalc, 3, 0, 1, 2);
     gm->addWidget(HModelRun, 4, 0, 1, 2);
+    UI_NEW(FitButton, QPushButton, "По обжигу…");
+    gm->addWidget(FitButton, 5, 0, 1, 4);
     page->addWidget(HMathModel);
 
     UI_NEW(HeaterMaximum, QGroupBox, " Максимальные параметры ");

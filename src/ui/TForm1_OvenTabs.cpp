@@ -115,6 +115,8 @@ void TForm1::buildRegulatorPage()
     factor(0, Label6, "Label6", "P:", PID_P, "PID_P", SpinButton1, "SpinButton1");
     factor(1, Label4, "Label4", "I:", PID_I, "PID_I", SpinButton2, "SpinButton2");
     factor(2, Label5, "Label5", "D:", PID_D, "PID_D", SpinButton3, "SpinButton3");
+    UI_NEW(TuneButton, QPushButton, "Настроить…");
+    g->addWidget(TuneButton, 3, 0, 1, 4);
     g->setColumnStretch(3, 1);
     left->addWidget(PIDRegulator);
 

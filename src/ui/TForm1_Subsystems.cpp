@@ -272,6 +272,8 @@ void TForm1::connectOvenPage()
     connect(OvenModel, &QPushButton::clicked, this, [this] { guardedCall([&] { previews->DrawModel(); }); });
     connect(OvenProgram, &QPushButton::clicked, this, [this] { guardedCall([&] { previews->DrawTestProgram(); }); });
     connect(OvenClear, &QPushButton::clicked, this, [this] { guardedCall([&] { previews->OvenClearClick(); }); });
+    connect(FitButton, &QPushButton::clicked, this, [this] { guardedCall([&] { FitButtonClick(); }); });
+    connect(TuneButton, &QPushButton::clicked, this, [this] { guardedCall([&] { TuneButtonClick(); }); });
     connect(OvenSave, &QPushButton::clicked, this, [this] { guardedCall([&] { ovenFile->OvenSaveClick(); }); });
     connect(OvenLoad, &QPushButton::clicked, this, [this] { guardedCall([&] { ovenFile->OvenLoadClick(); }); });
     for (QLineEdit* field : {MODEL_P, MODEL_I, MODEL_R, MODELPOWER})
