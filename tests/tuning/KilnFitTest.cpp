@@ -48,11 +48,15 @@ INSTANTIATE_TEST_SUITE_P(TwoNode, KnownKilnFit,
                          [](const auto& info) { return std::string(info.param.name); });
 
 // The shipped (richer) kiln is no two-node model; fitted on one firing the model still
-// predicts that firing, and another program it never saw.
-TEST(ShippedKilnFit, PredictsTheFiringAndAnotherProgram)
+// predicts that firing, and another program it never saw: as the history keeps a firing (to its
+// last line) and as the recording goes on into the cooling.
+class ShippedKilnFit : public ::testing::TestWithParam<double> {};
+
+TEST_P(ShippedKilnFit, PredictsTheFiringAndAnotherProgram)
 {
+    const double coolMinutes = GetParam();
     auto kiln = MakeShippedKiln();
-    const FitResult r = FitKiln(firing(*kiln, "Prog1", 120, 11), {0.0017, 0.00008, 0.003});
+    const FitResult r = FitKiln(firing(*kiln, "Prog1", coolMinutes, 11), {0.0017, 0.00008, 0.003});
     ASSERT_EQ(r.verdict, FitResult::Verdict::Fitted);
     EXPECT_LE(r.rms, 8.0);
     EXPECT_LE(r.worst, 25.0);
@@ -65,10 +69,13 @@ TEST(ShippedKilnFit, PredictsTheFiringAndAnotherProgram)
     }
 
     auto other = MakeShippedKiln();
-    const std::vector<FitSample> glaze = firing(*other, "Glaze1050", 120, 12);
+    const std::vector<FitSample> glaze = firing(*other, "Glaze1050", coolMinutes, 12);
     const FitError e = CompareToRecord(glaze, PredictKiln(glaze, r.after, *glaze.front().kiln));
     EXPECT_LE(e.rms, 12.0);
 }
+
+INSTANTIATE_TEST_SUITE_P(Records, ShippedKilnFit, ::testing::Values(0.0, 120.0),
+                         [](const auto& info) { return info.param > 0 ? std::string("WithCooling") : std::string("ProgramOnly"); });
 
 // Builds a record of 2-s cycles from a kiln temperature curve and a power curve.
 std::vector<FitSample> record(double hours, const std::function<double(double)>& kiln,
