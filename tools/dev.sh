@@ -121,7 +121,7 @@ emulate() {
         printf '[TForm1]\r\nFormVersion=0\r\nInterfaceType_Checked=TRUE\r\nEnglish_Checked=TRUE\r\nScale_ItemIndex=0\r\nPort_Path=%s\r\n' \
             "$link" > "$app/term.ini"
     exec 3<&0
-    "$BUILD_DIR/tools/emulator/fornaxel-emulator" --link "$link" --oven "$app/Oven/Oven1.ovn" \
+    "$BUILD_DIR/tools/emulator/fornaxel-emulator" --link "$link" \
         --state "$BUILD_DIR/emulator-nv.txt" <&3 &
     EMULATOR_PID=$!
     trap 'kill "$EMULATOR_PID" 2>/dev/null' EXIT
