@@ -34,13 +34,9 @@ int FitSources::ScaleOfUnit(const QString& unit)
 
 double FitSources::Celsius(double shown, int scale)
 {
-    switch (scale) {
-    case 1: return (shown - 32) / 1.8;
-    case 2: return shown - 273.15;
-    case 3: return (shown - 459.67 - 32) / 1.8;
-    case 4: return shown * 1.25;
-    default: return shown;
-    }
+    TemperatureScale sc;
+    sc.TempScale = scale;
+    return sc.Celsius(shown);
 }
 
 std::vector<FitSample> FitSources::FromCurve(const std::vector<CurvePoint>& curve, const QString& unit)
