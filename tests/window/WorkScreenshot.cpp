@@ -4,7 +4,8 @@
 //   xvfb-run -a env QT_QPA_PLATFORM=xcb FORNAXEL_PALETTE=dark build/tests/window/window_screenshot
 //     build/Fornaxel docs/screenshots/work-dark.png English 7200 -style Fusion   (one line)
 // Arguments: program folder (copied, never changed), picture, language, cycles of 2 s; the
-// environment's FORNAXEL_SHOT_TAB names another tab to show, e.g. TabOptions.
+// environment's FORNAXEL_SHOT_TAB names another tab to show, e.g. TabOptions or, inside it,
+// TabRegulator; FORNAXEL_SHOT_PRESS names a button to press before the picture, e.g. OvenModel.
 #include "TestFiles.h"
 #include "TForm1.h"
 
@@ -14,8 +15,19 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFileInfo>
+#include <QPushButton>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <cstdio>
+
+// Brings a tab to the front, and every tab that holds it: a tab's page sits in the tab widget's
+// stack, so its tab widget is its grandparent.
+static void showTab(QWidget* tab)
+{
+    for (QWidget* w = tab; w && w->parentWidget(); w = w->parentWidget())
+        if (auto* tabs = qobject_cast<QTabWidget*>(w->parentWidget()->parentWidget()); tabs && tabs->indexOf(w) >= 0)
+            tabs->setCurrentWidget(w);
+}
 
 int main(int argc, char** argv)
 {
@@ -51,9 +63,11 @@ int main(int argc, char** argv)
         if (i % 200 == 0)
             QApplication::processEvents();
     }
-    // Another tab than Work, by its object name (TabOptions, TabHistory, ...).
+    // Another tab than Work, by its object name (TabOptions, TabHistory, TabRegulator, ...).
     if (auto* tab = form.findChild<QWidget*>(qEnvironmentVariable("FORNAXEL_SHOT_TAB")))
-        form.PageControl1->setCurrentWidget(tab);
+        showTab(tab);
+    if (auto* button = form.findChild<QPushButton*>(qEnvironmentVariable("FORNAXEL_SHOT_PRESS")))
+        button->click();
     QApplication::processEvents();
     if (!form.grab().save(args[2])) {
         std::fprintf(stderr, "cannot write %s\n", qPrintable(args[2]));
