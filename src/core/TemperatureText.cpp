@@ -23,6 +23,17 @@ QString TemperatureScale::unitText(int scale)
     }
 }
 
+std::optional<TemperatureScale> TemperatureScale::ofUnit(const QString& unit)
+{
+    for (int scale = 0; scale <= 4; ++scale)
+        if (unit.trimmed() == unitText(scale)) {
+            TemperatureScale s;
+            s.TempScale = scale;
+            return s;
+        }
+    return std::nullopt;
+}
+
 double TemperatureScale::TX(double t) const
 {
     double v = t;

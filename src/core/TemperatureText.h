@@ -1,5 +1,6 @@
 #pragma once
 #include <QString>
+#include <optional>
 
 class QLineEdit;
 
@@ -12,6 +13,8 @@ public:
     int TempScale = 0;  // 0 °C, 1 °F, 2 K, 3 °Ra, 4 °R
 
     static QString unitText(int scale);
+    // The scale whose unit text this is (surrounding spaces aside); none for another text.
+    static std::optional<TemperatureScale> ofUnit(const QString& unit);
     QString Deg() const { return unitText(TempScale); }
     double TX(double celsius) const;
     double ST(const QString& text) const;

@@ -40,11 +40,7 @@ QString hours(double seconds)
 
 QString fixed(double v, int decimals) { return QString::number(v, 'f', decimals); }
 
-QString connectionName()
-{
-    static std::atomic<int> count{0};
-    return "history-page-" + QString::number(++count);
-}
+QString connectionName() { return HistoryStore::newConnectionName("history-page"); }
 
 }  // namespace
 
@@ -309,14 +305,7 @@ void HistoryPage::fillModel()
 
 QString HistoryPage::outcomeText(Outcome o) const
 {
-    switch (o) {
-    case Outcome::Open: return text("HistoryRunning");
-    case Outcome::Finished: return text("HistoryFinished");
-    case Outcome::Stopped: return text("HistoryStopped");
-    case Outcome::BreakDown: return text("HistoryBreakDown");
-    case Outcome::Interrupted: return text("HistoryInterrupted");
-    }
-    return {};
+    return text(outcomeTextKey(o));
 }
 
 std::vector<qint64> HistoryPage::selectedIds() const

@@ -10,6 +10,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QVariant>
+#include <atomic>
 #include <stdexcept>
 
 namespace {
@@ -94,6 +95,12 @@ FiringSummary summaryOf(const QSqlQuery& q)
 }  // namespace
 
 int HistoryStore::schemaVersion() { return int(std::size(kMigrations)); }
+
+QString HistoryStore::newConnectionName(const QString& user)
+{
+    static std::atomic<int> count{0};
+    return user + "-" + QString::number(++count);
+}
 
 HistoryStore::HistoryStore(const QString& path, const QString& connectionName)
     : path_(path), connection_(connectionName)

@@ -14,6 +14,8 @@ public:
     static int schemaVersion();
 
     HistoryStore(const QString& path, const QString& connectionName);
+    // A connection name no other store of this process has: `user` and a number.
+    static QString newConnectionName(const QString& user);
     ~HistoryStore();
     HistoryStore(const HistoryStore&) = delete;
     HistoryStore& operator=(const HistoryStore&) = delete;

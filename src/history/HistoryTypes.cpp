@@ -4,13 +4,14 @@ namespace {
 
 struct Name {
     Outcome outcome;
-    const char* name;
+    const char* name;     // as the file keeps it
+    const char* textKey;  // what the window shows
 };
-constexpr Name kNames[] = {{Outcome::Open, ""},
-                           {Outcome::Finished, "Finished"},
-                           {Outcome::Stopped, "Stopped"},
-                           {Outcome::BreakDown, "BreakDown"},
-                           {Outcome::Interrupted, "Interrupted"}};
+constexpr Name kNames[] = {{Outcome::Open, "", "HistoryRunning"},
+                           {Outcome::Finished, "Finished", "HistoryFinished"},
+                           {Outcome::Stopped, "Stopped", "HistoryStopped"},
+                           {Outcome::BreakDown, "BreakDown", "HistoryBreakDown"},
+                           {Outcome::Interrupted, "Interrupted", "HistoryInterrupted"}};
 
 }  // namespace
 
@@ -20,6 +21,14 @@ QString outcomeName(Outcome o)
         if (n.outcome == o)
             return QString::fromLatin1(n.name);
     return {};
+}
+
+const char* outcomeTextKey(Outcome o)
+{
+    for (const Name& n : kNames)
+        if (n.outcome == o)
+            return n.textKey;
+    return "";
 }
 
 Outcome outcomeFromName(const QString& name)

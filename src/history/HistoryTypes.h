@@ -32,6 +32,8 @@ struct FiringFacts {
 // How a firing ended; Open while it runs (or was cut off and not yet noticed).
 enum class Outcome { Open, Finished, Stopped, BreakDown, Interrupted };
 QString outcomeName(Outcome o);
+// The key of the outcome's text in the language files.
+const char* outcomeTextKey(Outcome o);
 Outcome outcomeFromName(const QString& name);
 
 // How a firing went so far; kept up to date every minute so that a crash loses little.

@@ -10,11 +10,7 @@
 
 namespace {
 
-QString connectionName()
-{
-    static std::atomic<int> count{0};
-    return "history-writer-" + QString::number(++count);
-}
+QString connectionName() { return HistoryStore::newConnectionName("history-writer"); }
 
 }  // namespace
 

@@ -51,8 +51,7 @@ ReachInput FiringForecast::reachInput() const
                             EditValue(view_.IMPOSSIBLE, Executor::kDefaultImpossible) - in.elapsedMinutes;
     in.rate = history_.ratePerMinute();
     in.meanPower = history_.meanPower();
-    in.model = {EditValue(view_.MODEL_P, Simulator::kDefaultP), EditValue(view_.MODEL_I, Simulator::kDefaultI),
-                EditValue(view_.MODEL_R, Simulator::kDefaultR)};
+    in.model = SimulatorView{view_.MODEL_P, view_.MODEL_I, view_.MODEL_R}.factors();
     return in;
 }
 

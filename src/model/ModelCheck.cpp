@@ -43,18 +43,6 @@ std::optional<Line> lineThrough(const Samples& samples, double from, double to, 
 // Seconds of [a, b] within [from, to].
 double overlap(double a, double b, double from, double to) { return std::max(0.0, std::min(b, to) - std::max(a, from)); }
 
-// The scale a report's unit names; none for a unit this program does not show.
-std::optional<TemperatureScale> scaleOf(const QString& unit)
-{
-    for (int k = 0; k <= 4; ++k)
-        if (TemperatureScale::unitText(k) == unit) {
-            TemperatureScale s;
-            s.TempScale = k;
-            return s;
-        }
-    return std::nullopt;
-}
-
 std::optional<double> celsius(const std::optional<TemperatureScale>& scale, const std::optional<double>& v)
 {
     if (!scale || !v || !std::isfinite(*v))
@@ -211,7 +199,7 @@ void ModelCheck::cycleReported(const CycleReport& report)
     firing_ = firing;
     if (!firing)
         return;
-    const std::optional<TemperatureScale> scale = scaleOf(report.unit);
+    const std::optional<TemperatureScale> scale = TemperatureScale::ofUnit(report.unit);
     ModelCheckReading r;
     // The recording's clock runs on the monotonic clock; before it begins, the kiln clock serves.
     r.seconds = report.recordSeconds ? *report.recordSeconds : report.time.toMSecsSinceEpoch() / 1000.0;
@@ -222,12 +210,11 @@ void ModelCheck::cycleReported(const CycleReport& report)
     r.power = report.power;
     const Verdict v = feed(r);
     if (v != Verdict::None && scale)
-        tell(v, report);
+        tell(v, *scale);
 }
 
-void ModelCheck::tell(Verdict v, const CycleReport& report)
+void ModelCheck::tell(Verdict v, const TemperatureScale& scale)
 {
-    const TemperatureScale scale = *scaleOf(report.unit);
     const QString figures = " " + scale.TermSdeg(last_->kiln) + " / " + scale.TermSdeg(last_->model);
     if (v == Verdict::Behind)
         log_.TLogLS("ModelCheckLogBehind", figures);

@@ -1,5 +1,6 @@
 #pragma once
 #include "CycleReport.h"
+#include "TemperatureText.h"
 #include "Texts.h"
 #include "ThermalModel.h"
 
@@ -85,7 +86,7 @@ private:
     std::optional<ModelCheckWindow> compare() const;
     Verdict judge(const ModelCheckWindow& w);
     bool hold(std::optional<double>& since, bool verdict) const;
-    void tell(Verdict v, const CycleReport& report);
+    void tell(Verdict v, const TemperatureScale& scale);
 
     const MessageSource& texts_;
     EventLogWriter& log_;

@@ -113,9 +113,7 @@ void Previews::finish(Builder& b)
 void Previews::DrawModel()
 {
     begin();
-    const double p = EditValue(view_.MODEL_P, Simulator::kDefaultP);
-    const double i = EditValue(view_.MODEL_I, Simulator::kDefaultI);
-    const double r = EditValue(view_.MODEL_R, Simulator::kDefaultR);
+    const auto [p, i, r] = SimulatorView{view_.MODEL_P, view_.MODEL_I, view_.MODEL_R}.factors();
     const double power = EditValue(view_.MODELPOWER, 20);
     const TemperatureScale& sc = state_.Temps;
     const double dt = kStep * 86400;
@@ -141,9 +139,7 @@ void Previews::DrawModel()
 void Previews::DrawTestProgram()
 {
     begin();
-    const double p = EditValue(view_.MODEL_P, Simulator::kDefaultP);
-    const double i = EditValue(view_.MODEL_I, Simulator::kDefaultI);
-    const double r = EditValue(view_.MODEL_R, Simulator::kDefaultR);
+    const auto [p, i, r] = SimulatorView{view_.MODEL_P, view_.MODEL_I, view_.MODEL_R}.factors();
     const double pidI = EditValue(view_.PID_I, 0.3);
     const double pidP = EditValue(view_.PID_P, 0.5);
     const double pidD = EditValue(view_.PID_D, 0.2);

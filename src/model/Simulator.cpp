@@ -31,13 +31,17 @@ void Simulator::ModelInit()
     state_.Devices[DeviceTable::kThermocouple].Value = kStartTemp;
 }
 
+ModelFactors SimulatorView::factors() const
+{
+    return {EditValue(MODEL_P, Simulator::kDefaultP), EditValue(MODEL_I, Simulator::kDefaultI),
+            EditValue(MODEL_R, Simulator::kDefaultR)};
+}
+
 void Simulator::Sim_Work()
 {
     if (state_.DataReady)
         return;
-    const double p = EditValue(view_.MODEL_P, kDefaultP);
-    const double i = EditValue(view_.MODEL_I, kDefaultI);
-    const double r = EditValue(view_.MODEL_R, kDefaultR);
+    const auto [p, i, r] = view_.factors();
 
     // The room drifts slowly around 25.5 °C.
     const int drift = random_.uniform(1000);

@@ -2,6 +2,7 @@
 #include "KilnState.h"
 #include "Services.h"
 #include "Texts.h"
+#include "ThermalModel.h"
 
 class QLineEdit;
 
@@ -10,6 +11,10 @@ struct SimulatorView {
     QLineEdit* MODEL_P = nullptr;  // power gain of the heated node
     QLineEdit* MODEL_I = nullptr;  // loss to the ambient
     QLineEdit* MODEL_R = nullptr;  // exchange between the two nodes
+
+    // The factors as the fields hold them; a field that holds no number turns red and gives
+    // the simulator's default.
+    ModelFactors factors() const;
 };
 
 // Stands in for the controller: steps the thermal model and delivers the measurements the

@@ -318,25 +318,29 @@ Coverage coverageOf(const std::vector<FitSample>& samples)
     return c;
 }
 
-}  // namespace
-
-namespace {
+// The curve of factors `after` with node 1 starting at `heaterStart`, and how far it lies from
+// the record.
+FitResult resultOf(const std::vector<FitSample>& samples, const ModelFactors& start, const ModelFactors& after,
+                   double heaterStart, FitResult::Verdict verdict)
+{
+    FitResult result;
+    result.verdict = verdict;
+    result.before = start;
+    result.after = after;
+    result.heaterStart = heaterStart;
+    result.fitted = PredictKiln(samples, after, heaterStart);
+    const FitError error = CompareToRecord(samples, result.fitted);
+    result.rms = error.rms;
+    result.worst = error.worst;
+    return result;
+}
 
 // A record that gives no factors keeps the starting ones; its curve is theirs, so that what
 // is shown matches what is kept.
 FitResult keepStart(const std::vector<FitSample>& samples, const ModelFactors& start, FitResult::Verdict verdict)
 {
-    FitResult result;
-    result.verdict = verdict;
-    result.before = start;
-    result.after = start;
     const int from = firstValid(samples);
-    result.heaterStart = from >= 0 ? *samples[std::size_t(from)].kiln : kModelAmbient;
-    result.fitted = PredictKiln(samples, start, result.heaterStart);
-    const FitError error = CompareToRecord(samples, result.fitted);
-    result.rms = error.rms;
-    result.worst = error.worst;
-    return result;
+    return resultOf(samples, start, start, from >= 0 ? *samples[std::size_t(from)].kiln : kModelAmbient, verdict);
 }
 
 }  // namespace
@@ -369,20 +373,12 @@ FitResult FitKiln(const std::vector<FitSample>& samples, const ModelFactors& sta
     const Projection pr = problem.project(std::exp(best.logI), std::exp(best.logR));
     const ModelFactors fitted{pr.p, std::exp(best.logI), std::exp(best.logR)};
     FitResult result;
-    if (!isFiniteNumber(pr.sse) || !fitted.usable() || !isFiniteNumber(pr.heaterStart))
+    if (!isFiniteNumber(pr.sse) || !fitted.usable() || !isFiniteNumber(pr.heaterStart)) {
         result = keepStart(samples, start, Verdict::Failed);
-    else if (!pinned(fitted, relativeUncertainty(samples, from, fitted, pr.heaterStart, chamber0,
-                                                 CompareToRecord(samples, PredictKiln(samples, fitted, pr.heaterStart)).rms)))
-        result = keepStart(samples, start, Verdict::TooFlat);
-    else {
-        result.verdict = Verdict::Fitted;
-        result.before = start;
-        result.after = fitted;
-        result.heaterStart = pr.heaterStart;
-        result.fitted = PredictKiln(samples, fitted, pr.heaterStart);
-        const FitError error = CompareToRecord(samples, result.fitted);
-        result.rms = error.rms;
-        result.worst = error.worst;
+    } else {
+        result = resultOf(samples, start, fitted, pr.heaterStart, Verdict::Fitted);
+        if (!pinned(fitted, relativeUncertainty(samples, from, fitted, pr.heaterStart, chamber0, result.rms)))
+            result = keepStart(samples, start, Verdict::TooFlat);
     }
     result.evaluations = problem.evaluations;
     return result;

@@ -2,7 +2,6 @@
 
 #include "ProgramTable.h"
 
-#include <algorithm>
 #include <utility>
 
 ProgramPlan::ProgramPlan(std::vector<PlanLine> lines, double startTemp) : lines_(std::move(lines)), startTemp_(startTemp)
@@ -21,45 +20,10 @@ ProgramPlan ProgramPlan::fromTable(const ProgramTable& table, double startTemp)
     return ProgramPlan(std::move(lines), startTemp);
 }
 
-double ProgramPlan::lineStart(int n) const
-{
-    return n <= 1 || lines_.empty() ? startTemp_ : lines_.at(std::size_t(n - 2)).temp;
-}
-
 double ProgramPlan::seconds() const
 {
     double s = 0;
     for (const PlanLine& l : lines_)
         s += l.minutes * 60.0;
     return s;
-}
-
-double ProgramPlan::setPointAt(double seconds) const
-{
-    seconds = std::max(seconds, 0.0);
-    if (lines_.empty())
-        return startTemp_;
-    double from = startTemp_;
-    for (const PlanLine& l : lines_) {
-        const double length = l.minutes * 60.0;
-        if (seconds < length)
-            return from + (l.temp - from) * (seconds / length);
-        seconds -= length;
-        from = l.temp;
-    }
-    return lines_.back().temp;
-}
-
-bool ProgramPlan::rampAt(double seconds) const
-{
-    seconds = std::max(seconds, 0.0);
-    double from = startTemp_;
-    for (const PlanLine& l : lines_) {
-        const double length = l.minutes * 60.0;
-        if (seconds < length)
-            return l.temp != from;
-        seconds -= length;
-        from = l.temp;
-    }
-    return false;
 }

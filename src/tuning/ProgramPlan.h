@@ -8,8 +8,8 @@ struct PlanLine {
     int minutes = 0;
 };
 
-// The set point of a program over time, as the executor runs it when the kiln keeps up:
-// line 1 ramps from startTemp, each line from the previous line's temperature.
+// A program's lines as the tuning runs them (PlanRunner): line 1 ramps from startTemp, each
+// line from the previous line's temperature.
 class ProgramPlan {
 public:
     ProgramPlan() = default;
@@ -19,12 +19,8 @@ public:
 
     const std::vector<PlanLine>& lines() const { return lines_; }
     double startTemp() const { return startTemp_; }
-    double seconds() const;                   // the whole program
-    double setPointAt(double seconds) const;  // past the end: the last line's temperature
-    bool rampAt(double seconds) const;        // the set point moves at that time
+    double seconds() const;  // the whole program
     bool empty() const { return lines_.empty(); }
-    // The temperature line n (1-based) starts from.
-    double lineStart(int n) const;
 
 private:
     std::vector<PlanLine> lines_;

@@ -98,8 +98,6 @@ RunScore runOnModel(const ModelFactors& model, const PidFactors& pid, const Prog
     PlanRunner runner(plan, plan.startTemp());
     TrackingMeter meter;
     Noise noise;
-    double rampSum = 0;
-    long long rampCycles = 0;
     const long long maxCycles = (long long)(kMaxDays * 86400 / kCycle);
     const double lagShare = options.sensorLag > 0 ? 1 - std::exp(-kCycle / options.sensorLag) : 1;
     for (long long n = 0; n < maxCycles && runner.active(); ++n) {
@@ -109,10 +107,6 @@ RunScore runOnModel(const ModelFactors& model, const PidFactors& pid, const Prog
             break;
         PidStep(pid.corr, st, reading, runner.setPoint(), pid.p, pid.i, pid.d, kCycle);
         meter.add(runner.setPoint(), reading, st.Power, runner.ramp());
-        if (runner.ramp()) {
-            rampSum += std::fabs(runner.setPoint() - reading);
-            ++rampCycles;
-        }
         if (curves) {
             curves->kiln.push_back(reading);
             curves->setPoint.push_back(runner.setPoint());
@@ -121,10 +115,7 @@ RunScore runOnModel(const ModelFactors& model, const PidFactors& pid, const Prog
         ModelStep(t1, t2, kModelAmbient, model.r, model.i, model.p, kCycle, st.Power);
         sensor += (t2 - sensor) * lagShare;
     }
-    RunScore s;
-    s.figures = meter.figures();
-    s.meanRampError = rampCycles > 0 ? rampSum / double(rampCycles) : 0;
-    return s;
+    return {meter.figures(), meter.meanRampError()};
 }
 
 double scoreOf(const RunScore& s)
@@ -137,7 +128,6 @@ double scoreOf(const RunScore& s)
 struct Evaluated {
     PidFactors pid;
     double score = std::numeric_limits<double>::infinity();
-    TrackingFigures figures;  // of the nominal model, noise-free
 };
 
 class Search {
@@ -157,7 +147,6 @@ public:
             const RunScore run = runOnModel(model_, pid, plan_, variant, nullptr);
             e.score = std::max(e.score, scoreOf(run));
         }
-        e.figures = runOnModel(model_, pid, plan_, {}, nullptr).figures;
         if (e.score < best_.score)
             best_ = e;
         if (progress_ && !progress_(std::min(1.0, double(evaluations_) / budget_)))
@@ -255,7 +244,6 @@ TuneResult TuneRegulator(const ModelFactors& model, const PidFactors& start, con
     constexpr int kStarts = 2 * 3;
     Search search(model, plan, progress, kPerStart * kStarts + 1);
     const Evaluated before = search.evaluate(start);
-    result.beforeFigures = before.figures;
     for (int corr = 0; corr <= 2; ++corr) {
         search.searchFrom(firmStart(model, corr), kPerStart);
         search.searchFrom({start.p, start.i, start.d, corr}, kPerStart);
@@ -265,7 +253,9 @@ TuneResult TuneRegulator(const ModelFactors& model, const PidFactors& start, con
     const Evaluated& best = search.best();
     result.improved = best.score < before.score;
     result.after = result.improved ? best.pid : start;
-    result.afterFigures = result.improved ? best.figures : before.figures;
+    // The figures shown are those of the model itself, without the noise and the lag it was scored with.
+    result.beforeFigures = runOnModel(model, start, plan, {}, nullptr).figures;
+    result.afterFigures = result.improved ? runOnModel(model, best.pid, plan, {}, nullptr).figures : result.beforeFigures;
     return result;
 }
 

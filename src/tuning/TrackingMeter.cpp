@@ -6,10 +6,13 @@
 
 void TrackingMeter::add(double setPoint, double kiln, int power, bool ramp)
 {
-    if (ramp)
+    if (ramp) {
         f_.worstRampError = std::max(f_.worstRampError, std::fabs(setPoint - kiln));
-    else
+        rampSum_ += std::fabs(setPoint - kiln);
+        ++rampCycles_;
+    } else {
         f_.worstOvershoot = std::max(f_.worstOvershoot, kiln - setPoint);
+    }
     if (lastPower_ >= 0) {
         swingSum_ += std::abs(power - lastPower_);
         ++swings_;

@@ -12,7 +12,6 @@
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
-#include <atomic>
 #include <qcustomplot.h>
 
 namespace {
@@ -23,12 +22,7 @@ const QColor kRecorded(0, 128, 0);
 const QColor kFitted(0, 0, 220);
 const QColor kPower(170, 170, 170);
 
-// Each reading thread needs a connection of its own name.
-QString connectionName()
-{
-    static std::atomic<int> next{0};
-    return QString("fit-%1").arg(next++);
-}
+QString connectionName() { return HistoryStore::newConnectionName("fit"); }
 
 QString factor(double v) { return Numbers::formatGeneral(v, 4); }
 
@@ -134,7 +128,7 @@ void FitDialog::listFirings()
             });
             for (const FiringSummary& f : list) {
                 new QTreeWidgetItem(firings, {f.figures.startWall.toString("yyyy-MM-dd hh:mm"), f.facts.program,
-                                              outcomeText(int(f.outcome))});
+                                              texts_.LS(outcomeTextKey(f.outcome))});
                 firingIds_.push_back(f.id);
                 firingUnits_.push_back(f.facts.unit);
             }
@@ -148,18 +142,6 @@ void FitDialog::listFirings()
     listNote->setVisible(!note.isEmpty());
     for (int c = 0; c < firings->columnCount(); ++c)
         firings->resizeColumnToContents(c);
-}
-
-QString FitDialog::outcomeText(int outcome) const
-{
-    switch (::Outcome(outcome)) {
-    case ::Outcome::Open: return texts_.LS("HistoryRunning");
-    case ::Outcome::Finished: return texts_.LS("HistoryFinished");
-    case ::Outcome::Stopped: return texts_.LS("HistoryStopped");
-    case ::Outcome::BreakDown: return texts_.LS("HistoryBreakDown");
-    case ::Outcome::Interrupted: return texts_.LS("HistoryInterrupted");
-    }
-    return {};
 }
 
 void FitDialog::startFit()
@@ -247,10 +229,15 @@ QString FitDialog::verdictText(FitResult::Verdict v) const
     return {};
 }
 
+bool FitDialog::fitted() const
+{
+    return outcome_.error.isEmpty() && outcome_.result.verdict == FitResult::Verdict::Fitted &&
+           outcome_.result.after.usable();
+}
+
 void FitDialog::showOutcome()
 {
-    const bool fitted = outcome_.error.isEmpty() && outcome_.result.verdict == FitResult::Verdict::Fitted &&
-                        outcome_.result.after.usable();
+    const bool fitted = this->fitted();
     const QString why = !outcome_.error.isEmpty() ? outcome_.error
                         : fitted                  ? QString()
                         : outcome_.result.verdict == FitResult::Verdict::Fitted
@@ -273,7 +260,7 @@ void FitDialog::showCurves()
     chart->clearGraphs();
     const std::vector<FitSample>& s = outcome_.samples;
     const std::vector<double>& fitted = outcome_.result.fitted;
-    const bool withFit = message->text().isEmpty() && fitted.size() == s.size();
+    const bool withFit = this->fitted() && fitted.size() == s.size();
     QVector<double> x, recorded, model, power;
     x.reserve(qsizetype(s.size()));
     double top = scale_.TX(100), end = 1;
@@ -308,7 +295,7 @@ void FitDialog::showCurves()
 
 void FitDialog::showFactors()
 {
-    const bool fitted = apply->isEnabled();
+    const bool fitted = this->fitted();
     const ModelFactors& after = outcome_.result.after;
     const auto row = [&](const QString& name, double before, double now) {
         return "<tr><td>" + name + "</td><td align=right>&nbsp;" + factor(before) + "</td><td align=right>&nbsp;" +

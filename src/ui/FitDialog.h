@@ -66,11 +66,12 @@ private:
     void listFirings();
     Outcome fitOf(int row, const QString& unreadable) const;
     void pollJob();
+    // The outcome holds factors to offer.
+    bool fitted() const;
     void showOutcome();
     void showCurves();
     void showFactors();
     QString verdictText(FitResult::Verdict v) const;
-    QString outcomeText(int outcome) const;
 
     Sources sources_;
     const ModelFactors current_;

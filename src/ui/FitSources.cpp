@@ -26,9 +26,8 @@ int FitSources::ScaleOfUnit(const QString& unit)
 {
     if (unit.trimmed().isEmpty())
         return 0;
-    for (int scale = 0; scale <= 4; ++scale)
-        if (unit.trimmed() == TemperatureScale::unitText(scale))
-            return scale;
+    if (const std::optional<TemperatureScale> scale = TemperatureScale::ofUnit(unit))
+        return scale->TempScale;
     throw std::runtime_error("the firing's temperatures are in an unknown unit '" + unit.toStdString() + "'");
 }
 

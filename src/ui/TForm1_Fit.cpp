@@ -30,8 +30,7 @@ void TForm1::FitButtonClick()
     FitDialog::Sources sources;
     sources.recording = [this] { return FitSources::FromChart(*chart, state.Temps.TempScale); };
     sources.historyPath = historyFile();
-    const ModelFactors start{EditValue(MODEL_P, Simulator::kDefaultP), EditValue(MODEL_I, Simulator::kDefaultI),
-                             EditValue(MODEL_R, Simulator::kDefaultR)};
+    const ModelFactors start = SimulatorView{MODEL_P, MODEL_I, MODEL_R}.factors();
     auto* dialog = new FitDialog(sources, start, state.Temps, texts, this);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     connect(dialog, &FitDialog::factorsChosen, this,
@@ -58,13 +57,7 @@ TuneDialog::Inputs TForm1::tuneInputs() const
                 EditValue(PID_D, Regulator::kDefaultD), PID_CORR->itemIndex()};
     const std::optional<double> p = strictValue(MODEL_P), i = strictValue(MODEL_I), r = strictValue(MODEL_R);
     if (p && i && r)
-        in.model = {*p, *i, *r};
-    if (in.plan.empty() || in.plan.seconds() <= 0)
-        in.problem = texts.LS("TuneNoProgram");
-    else if (!p || !i || !r)
-        in.problem = texts.LS("TuneModelNotNumbers");
-    else if (!in.model.usable())
-        in.problem = texts.LS("TuneModelUnusable");
+        in.model = ModelFactors{*p, *i, *r};
     return in;
 }
 

@@ -5,10 +5,8 @@
 void TForm1::createModelCheck()
 {
     // The factors as they stand when the firing begins: a fit during the firing is for the next one.
-    modelCheck = std::make_unique<ModelCheck>(texts, *log, [this] {
-        return ModelFactors{EditValue(MODEL_P, Simulator::kDefaultP), EditValue(MODEL_I, Simulator::kDefaultI),
-                            EditValue(MODEL_R, Simulator::kDefaultR)};
-    });
+    modelCheck = std::make_unique<ModelCheck>(texts, *log,
+                                              [this] { return SimulatorView{MODEL_P, MODEL_I, MODEL_R}.factors(); });
     observers->add(modelCheck.get());
     reporter->addWarningSource([this] { return modelCheck->warnings(); });
 }

@@ -23,9 +23,9 @@ const QColor kAfter(0, 0, 220);
 TuneDialog::Outcome tune(const TuneDialog::Inputs& in, const std::function<bool(double)>& progress)
 {
     TuneDialog::Outcome o;
-    o.result = TuneRegulator(in.model, in.start, in.plan, progress);
-    o.before = TrackOnModel(in.model, o.result.before, in.plan, true);
-    o.after = TrackOnModel(in.model, o.result.after, in.plan, true);
+    o.result = TuneRegulator(*in.model, in.start, in.plan, progress);
+    o.before = TrackOnModel(*in.model, o.result.before, in.plan, true);
+    o.after = TrackOnModel(*in.model, o.result.after, in.plan, true);
     return o;
 }
 
@@ -97,10 +97,21 @@ void TuneDialog::buildControls()
     layout->addLayout(buttons);
 }
 
+QString TuneDialog::problem() const
+{
+    if (inputs_.plan.empty() || inputs_.plan.seconds() <= 0)
+        return texts_.LS("TuneNoProgram");
+    if (!inputs_.model)
+        return texts_.LS("TuneModelNotNumbers");
+    if (!inputs_.model->usable())
+        return texts_.LS("TuneModelUnusable");
+    return {};
+}
+
 void TuneDialog::startTuning()
 {
-    if (!inputs_.problem.isEmpty()) {
-        message->setText(inputs_.problem);
+    if (const QString why = problem(); !why.isEmpty()) {
+        message->setText(why);
         Colors::setTextColor(message, Colors::Red);
         progress->setVisible(false);
         cancel->setVisible(false);

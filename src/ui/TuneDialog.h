@@ -6,6 +6,7 @@
 
 #include <QDialog>
 #include <QTimer>
+#include <optional>
 
 class QCustomPlot;
 class QLabel;
@@ -21,10 +22,9 @@ class TuneDialog : public QDialog {
     Q_OBJECT
 public:
     struct Inputs {
-        ModelFactors model;
+        std::optional<ModelFactors> model;  // none: a factor's field holds no number
         PidFactors start;
         ProgramPlan plan;
-        QString problem;  // why there is nothing to tune (shown instead); empty: tune
     };
     struct Outcome {
         TuneResult result;
@@ -57,6 +57,8 @@ signals:
 
 private:
     void buildControls();
+    // Why there is nothing to tune (shown instead); empty: tune.
+    QString problem() const;
     void startTuning();
     void pollJob();
     void showOutcome();

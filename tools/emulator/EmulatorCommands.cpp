@@ -46,6 +46,12 @@ QString rangeText(int low, int high) { return QString::number(low) + ".." + QStr
 
 std::vector<ConsoleCommand> Emulator::commands()
 {
+    const auto lidCommand = [this](bool open) {
+        return [this, open](const QString&) {
+            setKilnFault([open](KilnFaults& f) { f.lidOpen = open; });
+            return ok();
+        };
+    };
     const auto channelCommand = [this](bool broken) {
         return [this, broken](const QString& argument) {
             const std::optional<int> channel = wholeIn(argument, 1, EmulatedKiln::kChannels);
@@ -94,21 +100,9 @@ std::vector<ConsoleCommand> Emulator::commands()
              setKilnFault([&](KilnFaults& f) { f.elementLossPercent = *percent; });
              return ok();
          }},
-        {"lid", "", "opens the lid (or a bung): the kiln loses clearly more heat",
-         [this](const QString&) {
-             setKilnFault([](KilnFaults& f) { f.lidOpen = true; });
-             return ok();
-         }},
-        {"lid open", "", "opens the lid, as plain lid does",
-         [this](const QString&) {
-             setKilnFault([](KilnFaults& f) { f.lidOpen = true; });
-             return ok();
-         }},
-        {"lid closed", "", "closes the lid again",
-         [this](const QString&) {
-             setKilnFault([](KilnFaults& f) { f.lidOpen = false; });
-             return ok();
-         }},
+        {"lid", "", "opens the lid (or a bung): the kiln loses clearly more heat", lidCommand(true)},
+        {"lid open", "", "opens the lid, as plain lid does", lidCommand(true)},
+        {"lid closed", "", "closes the lid again", lidCommand(false)},
         {"silent", "S", "no replies and no ticks for S seconds; requests are still acted on",
          [this](const QString& argument) {
              const std::optional<double> seconds = decimalIn(argument, 0, 86400);
