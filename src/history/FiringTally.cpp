@@ -1,5 +1,7 @@
 #include "FiringTally.h"
 
+#include "TemperatureText.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -8,7 +10,12 @@ namespace {
 // No cycle lasts longer than this; a longer step is the wall clock jumping.
 constexpr double kLongestStep = 600;
 
-double celsius(double t, const QString& unit) { return unit.contains('F') ? (t - 32) / 1.8 : t; }
+// A reading in the report's unit back in °C; a unit this program does not show counts as °C.
+double celsius(double t, const QString& unit)
+{
+    const std::optional<TemperatureScale> scale = TemperatureScale::ofUnit(unit);
+    return scale ? scale->Celsius(t) : t;
+}
 
 }  // namespace
 

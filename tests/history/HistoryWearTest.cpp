@@ -1,7 +1,9 @@
 // Element wear on a simulated kiln: fired at full power through the wear band with the
 // shipped kiln's model, its heater gain dropped by a fifth after five firings; the start after
 // three slower firings logs the notice, and a kiln that keeps its gain never does.
+#include "FiringTally.h"
 #include "HistoryRig.h"
+#include "TemperatureText.h"
 #include "ThermalModel.h"
 
 namespace {
@@ -55,5 +57,32 @@ TEST(HistoryWear, TheStartAfterThreeSlowerFiringsLogsThatTheElementsMayBeWearing
                            .arg(*firings[0].figures.heatingRate, 0, 'f', 0)
                            .arg(firings[5].figures.heatingRate.value_or(0), 0, 'f', 0)
                            .toStdString());
+    }
+}
+
+// The band is in °C whatever scale the window shows: the same firing shown in each scale
+// measures the same rate.
+TEST(HistoryWear, TheHeatingRateIsMeasuredInCelsiusInEveryScale)
+{
+    const auto rateIn = [](int scaleIndex) {
+        TemperatureScale scale;
+        scale.TempScale = scaleIndex;
+        ReportMaker make;
+        FiringTally tally;
+        double heater = kAmbient, chamber = kAmbient;
+        while (chamber < 950) {
+            ModelStep(heater, chamber, kAmbient, kShipped.r, kShipped.i, kShipped.p, 2, 100);
+            CycleReport r = make.make(1, 1, scale.TX(chamber), scale.TX(1000.0), 100);
+            r.unit = TemperatureScale::unitText(scaleIndex);
+            tally.add(r, make.start.addSecs(qint64(make.seconds)));
+        }
+        return tally.figures().heatingRate;
+    };
+    const std::optional<double> celsius = rateIn(0);
+    ASSERT_TRUE(celsius.has_value());
+    for (int scale = 1; scale <= 4; ++scale) {
+        const std::optional<double> rate = rateIn(scale);
+        ASSERT_TRUE(rate.has_value()) << TemperatureScale::unitText(scale).toStdString();
+        EXPECT_NEAR(*rate, *celsius, 0.01) << TemperatureScale::unitText(scale).toStdString();
     }
 }
